@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Installs every Debian package the project needs to build, test and run.
+# Idempotent: packages already present are not touched, and apt-get runs only when one is missing.
+set -euo pipefail
+
+packages=(
+    # build
+    cmake ninja-build ccache g++ clang clang-format libclang-rt-14-dev pkg-config
+    # test and benchmark frameworks
+    googletest libgtest-dev libgmock-dev libbenchmark-dev
+    # core libraries
+    libsqlite3-dev sqlite3 mdbtools-dev libglib2.0-dev
+    # user interface
+    qt6-base-dev qt6-base-dev-tools libgl-dev
+    # desktop actions: keys, display modes, power (D-Bus)
+    libx11-dev libxtst-dev libxrandr-dev libdbus-1-dev dbus-daemon
+    # X11 tests and screenshots
+    xvfb xauth x11-utils xdotool fonts-wqy-zenhei
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$p")
+    fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+    exit 0
+fi
+
+echo "Installing: ${missing[*]}"
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then
+    sudo_cmd=(sudo)
+fi
+"${sudo_cmd[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

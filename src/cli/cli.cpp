@@ -1,0 +1,194 @@
+#include "cli.h"
+
+#include <signal.h>
+
+#include <atomic>
+#include <chrono>
+#include <iostream>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "app_state.h"
+#include "cli_notifier.h"
+#include "desktop_actions.h"
+#include "frame.h"
+#include "frame_dispatch.h"
+#include "info_lines.h"
+#include "receive_thread.h"
+#include "serial_link.h"
+#include "texts.h"
+
+namespace ketrel::cli {
+
+namespace {
+
+std::atomic<bool> g_interrupted{false};
+void OnSignal(int) { g_interrupted = true; }
+
+void CatchInterrupts() {
+    g_interrupted = false;
+    struct sigaction sa {};
+    sa.sa_handler = OnSignal;
+    sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGTERM, &sa, nullptr);
+}
+
+// Prints each information line as it arrives, flushed so it can be piped and watched.
+class PrintingSink : public FrameSink {
+public:
+    PrintingSink(std::ostream& out, std::string prefix) : out_(out), prefix_(std::move(prefix)) {}
+    void infoLine(const std::string& key, const std::string& value) override {
+        std::lock_guard lock(mutex_);
+        out_ << prefix_ << key << "=" << value << std::endl;
+    }
+
+private:
+    std::mutex mutex_;
+    std::ostream& out_;
+    std::string prefix_;
+};
+
+// The receive side of the link, as the window runs it: thread first, then the port.
+struct LinkSession {
+    LinkSession(AppState& state, Notifier& notifier, PcActions& actions, FrameSink& sink)
+        : link(notifier),
+          dispatcher(actions, sink, state.OpenAppPathShared()),
+          receiver(link.CommHandle(),
+                   [this](frame::Ring& ring) { return dispatcher.DispatchUnitFrames(ring); }) {
+        link.AttachReceiver(&receiver);
+    }
+    ~LinkSession() { receiver.stop(); }
+
+    bool start(const std::string& portName, Notifier& notifier) {
+        if (!receiver.start()) {
+            notifier.show(texts::kReceiveThreadFailed, texts::kCaptionError, MessageIcon::Error);
+            return false;
+        }
+        return link.ConnectCommPort(portName);
+    }
+
+    SerialLink link;
+    FrameDispatcher dispatcher;
+    ReceiveThread receiver;
+};
+
+bool ParseSeconds(const std::string& text, double& seconds) {
+    try {
+        std::size_t used = 0;
+        seconds = std::stod(text, &used);
+        return used == text.size() && seconds >= 0 && seconds <= 86400;
+    } catch (...) {
+        return false;
+    }
+}
+
+int RunInfo(AppState& state, const std::vector<std::string>& args, std::ostream& out,
+            std::ostream& err) {
+    double seconds = 2;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--seconds" && i + 1 < args.size() && ParseSeconds(args[i + 1], seconds)) {
+            ++i;
+        } else {
+            err << "ketrel info: bad argument " << args[i] << "\n" << Usage();
+            return kExitUsage;
+        }
+    }
+    CliNotifier notifier(out, err);
+    NoPcActions actions;
+    PrintingSink sink(out, "");
+    LinkSession session(state, notifier, actions, sink);
+    if (!session.start(state.PortName(), notifier)) return kExitFailed;
+    if (!session.link.PostCommand(frame::kGetInfo)) return kExitFailed;
+    CatchInterrupts();
+    const auto end = std::chrono::steady_clock::now() +
+                     std::chrono::milliseconds(static_cast<long long>(seconds * 1000));
+    while (!g_interrupted && std::chrono::steady_clock::now() < end) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return kExitOk;
+}
+
+int RunListen(AppState& state, const std::vector<std::string>& args, std::ostream& out,
+              std::ostream& err) {
+    bool dryRun = false;
+    for (const auto& a : args) {
+        if (a == "--dry-run") {
+            dryRun = true;
+        } else {
+            err << "ketrel listen: bad argument " << a << "\n" << Usage();
+            return kExitUsage;
+        }
+    }
+    CliNotifier notifier(out, err);
+    std::unique_ptr<PcActions> actions;
+    if (dryRun) {
+        actions = std::make_unique<DryRunPcActions>(out);
+    } else {
+        actions = CreateDesktopPcActions();
+    }
+    PrintingSink sink(out, dryRun ? "info " : "");
+    LinkSession session(state, notifier, *actions, sink);
+    if (!session.start(state.PortName(), notifier)) return kExitFailed;
+    CatchInterrupts();
+    while (!g_interrupted) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        if (session.receiver.portLost()) {
+            notifier.show(texts::kPortInvalid, texts::kCaptionError, MessageIcon::Error);
+            return kExitFailed;
+        }
+    }
+    return kExitOk;
+}
+
+}  // namespace
+
+std::string Usage() {
+    return "usage:\n"
+           "  ketrel [--dir DIR] [--port NAME]                      the tray program\n"
+           "  ketrel [--dir DIR] [--port NAME] info [--seconds N]   ask the unit for its "
+           "information\n"
+           "  ketrel [--dir DIR] [--port NAME] listen [--dry-run]   carry out the unit's PC "
+           "commands\n";
+}
+
+bool ParseGlobal(int argc, char** argv, GlobalOptions& out, std::string* error) {
+    int i = 1;
+    for (; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--dir" || a == "--port") {
+            if (i + 1 >= argc || std::string(argv[i + 1]).empty()) {
+                if (error) *error = a + " needs a value";
+                return false;
+            }
+            (a == "--dir" ? out.dir : out.port) = argv[++i];
+        } else if (a == "--help" || a == "-h") {
+            out.subcommand = "help";
+            return true;
+        } else if (!a.empty() && a[0] == '-') {
+            if (error) *error = "unknown option " + a;
+            return false;
+        } else {
+            out.subcommand = a;
+            ++i;
+            break;
+        }
+    }
+    for (; i < argc; ++i) out.args.emplace_back(argv[i]);
+    return true;
+}
+
+int Run(const GlobalOptions& options, std::ostream& out, std::ostream& err) {
+    if (options.subcommand == "help") {
+        out << Usage();
+        return kExitOk;
+    }
+    AppState state(AppState::ResolveAppDir(options.dir));
+    if (!options.port.empty()) state.SetPortNameForRun(options.port);
+    if (options.subcommand == "info") return RunInfo(state, options.args, out, err);
+    if (options.subcommand == "listen") return RunListen(state, options.args, out, err);
+    err << "ketrel: unknown command " << options.subcommand << "\n" << Usage();
+    return kExitUsage;
+}
+
+}  // namespace ketrel::cli

@@ -1,0 +1,25 @@
+#pragma once
+
+// The program's own user-visible texts that more than one area shows.
+namespace ketrel::texts {
+
+inline constexpr const char* kCaptionError = "错误";
+inline constexpr const char* kCaptionNotice = "提示";
+
+inline constexpr const char* kPortInvalid = "串口无效，请检查电脑串口是否正常！";
+inline constexpr const char* kWriteFailed = "写入数据失败!";
+inline constexpr const char* kPortOpenFailed = "端口无效或者被占用,请检查COM端口!";
+inline constexpr const char* kPortPaneFailed = "端口无效或者被占用!!!";
+inline constexpr const char* kPortPaneClosed = "已关闭";
+inline constexpr const char* kReceiveThreadFailed = "创建串口接收线程失败!";
+
+}  // namespace ketrel::texts
+
+// The second line under a failed open, so a Linux user knows what to do about it.
+namespace ketrel::texts {
+inline constexpr const char* kPortHintNotFound = "该端口不存在";
+inline constexpr const char* kPortHintPermission =
+    "没有权限打开该端口（请把用户加入 dialout 组，然后重新登录）";
+inline constexpr const char* kPortHintInUse = "该端口正被其他程序使用";
+inline constexpr const char* kPortHintNotSerial = "该名称不是串口设备";
+}  // namespace ketrel::texts

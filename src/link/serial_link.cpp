@@ -1,0 +1,189 @@
+#include "serial_link.h"
+
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+#include "receive_thread.h"
+#include "texts.h"
+
+namespace ketrel {
+
+SerialLink::SerialLink(Notifier& notifier, PortStatusView* status)
+    : notifier_(notifier), status_(status) {}
+
+SerialLink::~SerialLink() { ClosePort(); }
+
+void SerialLink::PauseReceiver() {
+    if (receiver_) receiver_->pause();
+}
+
+void SerialLink::ResumeReceiver() {
+    if (receiver_) receiver_->resume();
+}
+
+void SerialLink::closeLocked() {
+    port_.close();
+    if (receiver_) receiver_->portChanged();
+}
+
+void SerialLink::ClosePort() {
+    if (!port_.isOpen()) return;
+    // The receive thread must not be reading while the descriptor goes away.
+    PauseReceiver();
+    closeLocked();
+    ResumeReceiver();
+}
+
+bool SerialLink::IsOpen() {
+    if (port_.isOpen() && receiver_ && receiver_->portLost()) {
+        // The adapter was unplugged or the other end closed: treat it as a closed port, so the
+        // user is told to check the port instead of a failed write for every command.
+        ClosePort();
+        if (status_) status_->showPortFailed();
+    }
+    return port_.isOpen();
+}
+
+bool SerialLink::OpenCommPort(const std::string& name) {
+    PauseReceiver();
+    const bool ok = port_.open(name);
+    if (receiver_) receiver_->portChanged();
+    ResumeReceiver();
+    return ok;
+}
+
+std::string SerialLink::PortFailureHint(const std::string& name) const {
+    const char* hint = nullptr;
+    switch (port_.lastOpenFailure()) {
+        case PortOpenFailure::NotFound:
+            hint = texts::kPortHintNotFound;
+            break;
+        case PortOpenFailure::PermissionDenied:
+            hint = texts::kPortHintPermission;
+            break;
+        case PortOpenFailure::InUse:
+            hint = texts::kPortHintInUse;
+            break;
+        case PortOpenFailure::NotASerialPort:
+            hint = texts::kPortHintNotSerial;
+            break;
+        case PortOpenFailure::None:
+        case PortOpenFailure::Other:
+            break;
+    }
+    std::string text = SerialPort::DevicePath(name) + ": ";
+    text += hint ? hint : port_.lastError();
+    return text;
+}
+
+bool SerialLink::ConnectCommPort(const std::string& portName) {
+    if (OpenCommPort(portName)) {
+        if (status_) status_->showPortOpen(portName);
+        return true;
+    }
+    if (status_) status_->showPortFailed();
+    notifier_.show(std::string(texts::kPortOpenFailed) + "\n" + PortFailureHint(portName),
+                   texts::kCaptionError, MessageIcon::Error);
+    return false;
+}
+
+void SerialLink::ToggleCommPort(const std::string& portName) {
+    if (IsOpen()) {
+        ClosePort();
+        if (status_) status_->showPortClosed();
+        return;
+    }
+    ConnectCommPort(portName);
+}
+
+bool SerialLink::RequirePort() {
+    if (IsOpen()) return true;
+    notifier_.show(texts::kPortInvalid, texts::kCaptionError, MessageIcon::Error);
+    return false;
+}
+
+bool SerialLink::SendCommand(const std::uint8_t* data, std::size_t len) {
+    port_.purge();
+    const std::size_t written = port_.write(data, len);
+    if (written != len) {
+        notifier_.show(texts::kWriteFailed, texts::kCaptionError, MessageIcon::Error);
+        return false;
+    }
+    return true;
+}
+
+bool SerialLink::SendCommand(std::string_view text) {
+    return SendCommand(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+}
+
+bool SerialLink::PostCommand(std::string_view line) {
+    if (!RequirePort()) return false;
+    return SendCommand(line);
+}
+
+void SerialLink::sleepOnePoll() { std::this_thread::sleep_for(std::chrono::milliseconds(1)); }
+
+bool SerialLink::WaitForOk(int polls) {
+    int counter = polls;
+    int queued = 0;
+    do {
+        sleepOnePoll();
+        queued = port_.queuedInput();
+        --counter;
+    } while (queued < 4 && counter > 0);
+    // A reply that completes on the last poll, or one with more behind it, is no "OK".
+    if (queued != 4 || counter <= 0) return false;
+    char buffer[512] = {};
+    const int n = port_.queuedInput();
+    if (n < 0) return false;
+    const std::size_t want = std::min<std::size_t>(static_cast<std::size_t>(n), sizeof buffer - 1);
+    if (port_.read(reinterpret_cast<std::uint8_t*>(buffer), want) < 0) return false;
+    return std::strcmp(buffer, "OK\r\n") == 0;
+}
+
+int SerialLink::WaitForStatus() {
+    // One byte more than the collecting area, so the text always ends inside the buffer even
+    // when the unit sends more than 512 bytes and the write position has wrapped.
+    char buffer[513] = {};
+    std::size_t pos = 0;
+    for (int round = 0; round < 10; ++round) {
+        sleepOnePoll();
+        std::uint8_t chunk[256];
+        for (;;) {
+            const int queued = port_.queuedInput();
+            if (queued <= 0) break;
+            const ssize_t n =
+                port_.read(chunk, std::min<std::size_t>(sizeof chunk, static_cast<std::size_t>(queued)));
+            if (n <= 0) break;
+            for (ssize_t i = 0; i < n; ++i) {
+                buffer[pos] = static_cast<char>(chunk[i]);
+                pos = (pos + 1) % 512;
+            }
+        }
+    }
+    if (std::strcmp(buffer, "Ready\r\n") == 0) return kStatusReady;
+    if (std::strcmp(buffer, "Complete\r\n") == 0) return kStatusComplete;
+    if (std::strcmp(buffer, "Error\r\n") == 0) return kStatusError;
+    return kStatusNone;
+}
+
+bool SerialLink::ReadBlock(std::uint8_t* buffer, std::size_t& count) {
+    count = 0;
+    int counter = 100;
+    int queued = 0;
+    do {
+        sleepOnePoll();
+        queued = port_.queuedInput();
+        --counter;
+    } while (queued < static_cast<int>(kBlockSize) && counter > 0);
+    if (queued != static_cast<int>(kBlockSize) || counter <= 0) return false;
+    while (count < kBlockSize) {
+        const ssize_t n = port_.read(buffer + count, kBlockSize - count);
+        if (n <= 0) return n == 0;  // all queued bytes were read; the caller checks the count
+        count += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+}  // namespace ketrel

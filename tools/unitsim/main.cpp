@@ -1,0 +1,112 @@
+// ketrel-unitsim: a simulated control unit on a pseudo-terminal.
+#include <poll.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <iostream>
+#include <string>
+
+#include "unit_simulator.h"
+
+namespace {
+
+volatile sig_atomic_t g_stop = 0;
+void OnSignal(int) { g_stop = 1; }
+
+int Usage(const char* argv0) {
+    std::cerr << "usage: " << argv0
+              << " [--link PATH] [--state FILE] [--model TEXT] [--deviceid TEXT] [--dhcp 0|1]\n"
+                 "       [--cip ADDR] [--netmask ADDR] [--gateway ADDR] [--dnsaddr ADDR]"
+                 " [--serverip ADDR]\n"
+                 "Prints the path of the program's end of the line, then reads commands on\n"
+                 "standard input (type help).\n";
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    ketrel::sim::UnitSimulator unit;
+    std::string linkPath, statePath;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--help" || a == "-h") return Usage(argv[0]);
+        if (i + 1 >= argc) return Usage(argv[0]);
+        const std::string v = argv[++i];
+        if (a == "--link") linkPath = v;
+        else if (a == "--state") statePath = v;
+        else if (a == "--model") unit.setInfo("Model", v);
+        else if (a == "--deviceid" || a == "--dhcp" || a == "--cip" || a == "--netmask" ||
+                 a == "--gateway" || a == "--dnsaddr" || a == "--serverip") {
+            unit.setInfo(a.substr(2), v);
+        } else {
+            return Usage(argv[0]);
+        }
+    }
+    if (!statePath.empty()) {
+        if (std::filesystem::exists(statePath) && !unit.loadState(statePath)) {
+            std::cerr << "ketrel-unitsim: cannot read the state file " << statePath << "\n";
+            return 1;
+        }
+        unit.setStatePath(statePath);
+    }
+    std::string error;
+    if (!unit.start(&error)) {
+        std::cerr << "ketrel-unitsim: " << error << "\n";
+        return 1;
+    }
+    if (!linkPath.empty()) {
+        std::error_code ec;
+        std::filesystem::remove(linkPath, ec);
+        std::filesystem::create_symlink(unit.portPath(), linkPath, ec);
+        if (ec) {
+            std::cerr << "ketrel-unitsim: cannot link " << linkPath << ": " << ec.message() << "\n";
+            return 1;
+        }
+    }
+    std::cout << unit.portPath() << std::endl;
+
+    struct sigaction sa {};
+    sa.sa_handler = OnSignal;
+    sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGTERM, &sa, nullptr);
+    signal(SIGPIPE, SIG_IGN);
+
+    bool stdinOpen = true;
+    std::string buffered;
+    while (!g_stop) {
+        if (!stdinOpen) {
+            pause();  // run on until told to stop
+            continue;
+        }
+        pollfd p{STDIN_FILENO, POLLIN, 0};
+        if (poll(&p, 1, 200) <= 0) continue;
+        char chunk[1024];
+        const ssize_t n = read(STDIN_FILENO, chunk, sizeof chunk);
+        if (n <= 0) {
+            stdinOpen = false;
+            continue;
+        }
+        buffered.append(chunk, static_cast<std::size_t>(n));
+        std::size_t nl;
+        while ((nl = buffered.find('\n')) != std::string::npos) {
+            std::string line = buffered.substr(0, nl);
+            buffered.erase(0, nl + 1);
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            if (line == "quit" || line == "exit") {
+                g_stop = 1;
+                break;
+            }
+            const std::string out = unit.control(line);
+            if (!out.empty()) std::cout << out << std::endl;
+        }
+    }
+    unit.stop();
+    if (!linkPath.empty()) {
+        std::error_code ec;
+        std::filesystem::remove(linkPath, ec);
+    }
+    return 0;
+}

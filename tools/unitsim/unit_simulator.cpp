@@ -1,0 +1,410 @@
+#include "unit_simulator.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "frame.h"
+
+namespace ketrel::sim {
+
+namespace {
+
+// A pause this long ends a line that has no line end, and abandons a half-received block.
+constexpr int kIdleGapMs = 50;
+
+// Where the unit finds its network identity in a configuration image.
+constexpr std::size_t kDeviceIdOffset = 1738;
+constexpr std::size_t kDhcpOffset = 1774;
+constexpr std::size_t kAddressOffset = 1775;
+
+std::string Dotted(const block::Image& image, std::size_t offset) {
+    return std::to_string(image[offset]) + "." + std::to_string(image[offset + 1]) + "." +
+           std::to_string(image[offset + 2]) + "." + std::to_string(image[offset + 3]);
+}
+
+bool ParseHex(const std::string& text, std::string& out) {
+    std::string digits;
+    for (char c : text) {
+        if (std::isxdigit(static_cast<unsigned char>(c))) digits += c;
+        else if (c != ' ' && c != ':') return false;
+    }
+    if (digits.size() % 2) return false;
+    for (std::size_t i = 0; i < digits.size(); i += 2) {
+        out += static_cast<char>(std::stoi(digits.substr(i, 2), nullptr, 16));
+    }
+    return true;
+}
+
+}  // namespace
+
+UnitSimulator::UnitSimulator()
+    : info_{{"Model", "KT-M4"},
+            {"deviceid", "0123456789ABCDEF"},
+            {"dhcp", "1"},
+            {"cip", "192.168.1.50"},
+            {"netmask", "255.255.255.0"},
+            {"gateway", "192.168.1.1"},
+            {"dnsaddr", "192.168.1.1"},
+            {"serverip", "192.168.1.10"}} {}
+
+UnitSimulator::~UnitSimulator() { stop(); }
+
+bool UnitSimulator::start(std::string* error) {
+    auto fail = [&](const char* what) {
+        if (error) *error = std::string(what) + ": " + std::strerror(errno);
+        stop();
+        return false;
+    };
+    masterFd_ = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (masterFd_ < 0) return fail("posix_openpt");
+    if (grantpt(masterFd_) != 0 || unlockpt(masterFd_) != 0) return fail("grantpt");
+    char name[128];
+    if (ptsname_r(masterFd_, name, sizeof name) != 0) return fail("ptsname");
+    portPath_ = name;
+    // The unit keeps its own handle on the terminal so that the program may close and reopen
+    // its end without the line hanging up.
+    slaveFd_ = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (slaveFd_ < 0) return fail("open pts");
+    termios tio{};
+    tcgetattr(slaveFd_, &tio);
+    cfmakeraw(&tio);
+    tcsetattr(slaveFd_, TCSANOW, &tio);
+    if (pipe2(wakePipe_, O_CLOEXEC | O_NONBLOCK) != 0) return fail("pipe");
+    thread_ = std::thread([this] { run(); });
+    return true;
+}
+
+void UnitSimulator::stop() {
+    if (thread_.joinable()) {
+        const char c = 'q';
+        [[maybe_unused]] ssize_t n = ::write(wakePipe_[1], &c, 1);
+        thread_.join();
+    }
+    std::lock_guard w(writeMutex_);
+    for (int* fd : {&masterFd_, &slaveFd_, &wakePipe_[0], &wakePipe_[1]}) {
+        if (*fd >= 0) ::close(*fd);
+        *fd = -1;
+    }
+}
+
+std::string UnitSimulator::MakeFrame(std::string_view payloadText) {
+    std::string f(frame::kFrameSize, '\0');
+    f.front() = static_cast<char>(frame::kOpen);
+    f.back() = static_cast<char>(frame::kClose);
+    std::memcpy(&f[1], payloadText.data(), std::min(payloadText.size(), frame::kPayloadSize));
+    return f;
+}
+
+void UnitSimulator::sendFrame(std::string_view payloadText) { writeAll(MakeFrame(payloadText)); }
+
+void UnitSimulator::sendRaw(std::string_view bytes) { writeAll(bytes); }
+
+void UnitSimulator::writeAll(std::string_view bytes) {
+    std::lock_guard w(writeMutex_);
+    std::size_t done = 0;
+    while (masterFd_ >= 0 && done < bytes.size()) {
+        const ssize_t n = ::write(masterFd_, bytes.data() + done, bytes.size() - done);
+        if (n > 0) {
+            done += static_cast<std::size_t>(n);
+        } else if (n < 0 && (errno == EINTR || errno == EAGAIN)) {
+            pollfd p{masterFd_, POLLOUT, 0};
+            ::poll(&p, 1, 10);
+        } else {
+            return;
+        }
+    }
+}
+
+void UnitSimulator::setInfo(const std::string& key, const std::string& value) {
+    std::lock_guard lock(mutex_);
+    for (auto& kv : info_) {
+        if (kv.first == key) {
+            kv.second = value;
+            return;
+        }
+    }
+    info_.emplace_back(key, value);
+}
+
+std::string UnitSimulator::info(const std::string& key) const {
+    std::lock_guard lock(mutex_);
+    for (const auto& kv : info_) {
+        if (kv.first == key) return kv.second;
+    }
+    return {};
+}
+
+void UnitSimulator::setFaults(const Faults& faults) {
+    std::lock_guard lock(mutex_);
+    faults_ = faults;
+}
+
+Faults UnitSimulator::faults() const {
+    std::lock_guard lock(mutex_);
+    return faults_;
+}
+
+std::vector<std::string> UnitSimulator::receivedLines() const {
+    std::lock_guard lock(mutex_);
+    return lines_;
+}
+
+block::Image UnitSimulator::configImage() const {
+    std::lock_guard lock(mutex_);
+    return configImage_;
+}
+
+block::Image UnitSimulator::cardImage() const {
+    std::lock_guard lock(mutex_);
+    return cardImage_;
+}
+
+void UnitSimulator::setConfigImage(const block::Image& image) {
+    std::lock_guard lock(mutex_);
+    configImage_ = image;
+}
+
+void UnitSimulator::setCardImage(const block::Image& image) {
+    std::lock_guard lock(mutex_);
+    cardImage_ = image;
+}
+
+bool UnitSimulator::loadState(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    block::Image config{}, cards{};
+    in.read(reinterpret_cast<char*>(config.data()), config.size());
+    in.read(reinterpret_cast<char*>(cards.data()), cards.size());
+    if (!in) return false;
+    std::lock_guard lock(mutex_);
+    configImage_ = config;
+    cardImage_ = cards;
+    return true;
+}
+
+bool UnitSimulator::saveState(const std::string& path) const {
+    block::Image config, cards;
+    {
+        std::lock_guard lock(mutex_);
+        config = configImage_;
+        cards = cardImage_;
+    }
+    const std::string tmp = path + ".tmp";
+    {
+        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(config.data()), config.size());
+        out.write(reinterpret_cast<const char*>(cards.data()), cards.size());
+        if (!out) return false;
+    }
+    return std::rename(tmp.c_str(), path.c_str()) == 0;
+}
+
+void UnitSimulator::run() {
+    std::uint8_t buffer[4096];
+    for (;;) {
+        pollfd p[2] = {{masterFd_, POLLIN, 0}, {wakePipe_[0], POLLIN, 0}};
+        const int r = ::poll(p, 2, kIdleGapMs);
+        if (r < 0 && errno != EINTR) return;
+        if (p[1].revents) return;
+        if (r == 0) {
+            std::lock_guard lock(mutex_);
+            if (!pending_.empty()) {
+                // A line without a line end, or a block that never completed.
+                if (mode_ == Mode::Command) lines_.push_back(pending_);
+                pending_.clear();
+                mode_ = Mode::Command;
+            }
+            continue;
+        }
+        if (p[0].revents & POLLIN) {
+            const ssize_t n = ::read(masterFd_, buffer, sizeof buffer);
+            if (n > 0) onBytes(buffer, static_cast<std::size_t>(n));
+        } else if (p[0].revents & (POLLHUP | POLLERR)) {
+            ::poll(nullptr, 0, 10);  // cannot happen while we hold the terminal; never spin
+        }
+    }
+}
+
+void UnitSimulator::onBytes(const std::uint8_t* data, std::size_t len) {
+    std::unique_lock lock(mutex_);
+    pending_.append(reinterpret_cast<const char*>(data), len);
+    for (;;) {
+        if (mode_ == Mode::Block) {
+            if (pending_.size() < block::kFrameSize) return;
+            lock.unlock();
+            onBlockFrame();
+            lock.lock();
+            continue;
+        }
+        const std::size_t end = pending_.find("\r\n");
+        if (end == std::string::npos) return;
+        const std::string line = pending_.substr(0, end);
+        pending_.erase(0, end + 2);
+        lines_.push_back(line);
+        lock.unlock();
+        onLine(line);
+        lock.lock();
+    }
+}
+
+void UnitSimulator::reply(std::string_view bytes, int extraDelayMs) {
+    const Faults f = faults();
+    if (f.noAnswer) return;
+    const int delay = f.replyDelayMs + extraDelayMs;
+    if (delay > 0) std::this_thread::sleep_for(std::chrono::milliseconds(delay));
+    writeAll(f.prefixBytes + std::string(bytes));
+}
+
+void UnitSimulator::onLine(const std::string& line) {
+    const Faults f = faults();
+    if (line == "GetInfo") {
+        std::vector<std::pair<std::string, std::string>> items;
+        {
+            std::lock_guard lock(mutex_);
+            items = info_;
+        }
+        std::string frames;
+        for (const auto& [k, v] : items) frames += MakeFrame(k + "=" + v);
+        reply(frames);
+    } else if (line == "WriteConfig" || line == "WriteCard") {
+        if (f.noOk) return;
+        {
+            std::lock_guard lock(mutex_);
+            mode_ = Mode::Block;
+            blockForCards_ = line == "WriteCard";
+            expectedBlock_ = 0;
+            staging_.fill(0);
+        }
+        reply("OK\r\n");
+    } else if (line == "ReadConfig" || line == "ReadCard") {
+        block::Image image = line == "ReadConfig" ? configImage() : cardImage();
+        if (f.corruptReadbackByte >= 0 &&
+            static_cast<std::size_t>(f.corruptReadbackByte) < image.size()) {
+            image[static_cast<std::size_t>(f.corruptReadbackByte)] ^= 0xFF;
+        }
+        std::string bytes(reinterpret_cast<const char*>(image.data()), image.size());
+        if (f.shortReadback) bytes.pop_back();
+        reply(bytes);
+    } else if (line == "InitConfig") {
+        if (f.noOk) return;
+        applyInitConfig();
+        reply("OK\r\n");
+    }
+    // Anything else (AddAuthor, DelAuthor, ExitAuthor, unknown lines) is only recorded.
+}
+
+void UnitSimulator::onBlockFrame() {
+    std::string frameBytes;
+    std::size_t expected;
+    bool cards;
+    {
+        std::lock_guard lock(mutex_);
+        frameBytes = pending_.substr(0, block::kFrameSize);
+        pending_.erase(0, block::kFrameSize);
+        expected = expectedBlock_;
+        cards = blockForCards_;
+    }
+    const Faults f = faults();
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(frameBytes.data());
+    if (static_cast<int>(expected) == f.errorAtBlock ||
+        !block::CheckBlockFrame(bytes, frameBytes.size(), expected)) {
+        {
+            std::lock_guard lock(mutex_);
+            mode_ = Mode::Command;
+        }
+        reply("Error\r\n", f.statusDelayMs);
+        return;
+    }
+    bool complete = false;
+    {
+        std::lock_guard lock(mutex_);
+        std::memcpy(staging_.data() + expected * block::kBlockData, bytes, block::kBlockData);
+        ++expectedBlock_;
+        if (expectedBlock_ == block::kBlockCount) {
+            complete = true;
+            (cards ? cardImage_ : configImage_) = staging_;
+            mode_ = Mode::Command;
+        }
+    }
+    ++blocksAccepted_;
+    if (complete && !statePath_.empty()) saveState(statePath_);
+    reply(complete ? "Complete\r\n" : "Ready\r\n", f.statusDelayMs);
+}
+
+void UnitSimulator::applyInitConfig() {
+    const block::Image image = configImage();
+    std::string id(reinterpret_cast<const char*>(image.data() + kDeviceIdOffset), 16);
+    id = id.substr(0, id.find('\0'));
+    setInfo("deviceid", id);
+    setInfo("dhcp", std::to_string(image[kDhcpOffset]));
+    const char* keys[] = {"cip", "netmask", "gateway", "dnsaddr", "serverip"};
+    for (std::size_t i = 0; i < 5; ++i) setInfo(keys[i], Dotted(image, kAddressOffset + 4 * i));
+}
+
+std::string UnitSimulator::control(const std::string& line) {
+    std::istringstream in(line);
+    std::string cmd;
+    in >> cmd;
+    std::string rest;
+    std::getline(in >> std::ws, rest);
+    if (cmd.empty()) return {};
+    if (cmd == "frame") {
+        sendFrame(rest);
+    } else if (cmd == "pc") {
+        sendFrame(rest);
+    } else if (cmd == "swipe") {
+        swipeCard(rest);
+    } else if (cmd == "raw") {
+        std::string bytes;
+        if (!ParseHex(rest, bytes)) return "error: raw takes hexadecimal bytes";
+        sendRaw(bytes);
+    } else if (cmd == "info") {
+        std::istringstream kv(rest);
+        std::string key, value;
+        kv >> key;
+        std::getline(kv >> std::ws, value);
+        if (key.empty()) return "error: info KEY VALUE";
+        setInfo(key, value);
+    } else if (cmd == "fault") {
+        std::istringstream kv(rest);
+        std::string name, value;
+        kv >> name >> value;
+        Faults f = faults();
+        const int n = value.empty() ? 1 : std::atoi(value.c_str());
+        if (name == "no-answer") f.noAnswer = n != 0;
+        else if (name == "delay") f.replyDelayMs = n;
+        else if (name == "prefix") f.prefixBytes = value;
+        else if (name == "no-ok") f.noOk = n != 0;
+        else if (name == "error-at-block") f.errorAtBlock = value.empty() ? -1 : n;
+        else if (name == "corrupt-readback") f.corruptReadbackByte = value.empty() ? -1 : n;
+        else if (name == "short-readback") f.shortReadback = n != 0;
+        else if (name == "status-delay") f.statusDelayMs = n;
+        else return "error: unknown fault " + name;
+        setFaults(f);
+    } else if (cmd == "faults" && rest == "clear") {
+        setFaults(Faults{});
+    } else if (cmd == "lines") {
+        std::string out;
+        for (const auto& l : receivedLines()) out += l + "\n";
+        if (!out.empty()) out.pop_back();
+        return out;
+    } else if (cmd == "help") {
+        return "frame TEXT | pc NAME | swipe NUMBER | raw HEX | info KEY VALUE | "
+               "fault no-answer|delay MS|prefix TEXT|no-ok|error-at-block N|corrupt-readback N|"
+               "short-readback|status-delay MS | faults clear | lines";
+    } else {
+        return "error: unknown command " + cmd + " (try help)";
+    }
+    return {};
+}
+
+}  // namespace ketrel::sim

@@ -1,0 +1,107 @@
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "block_frame.h"
+
+namespace ketrel::sim {
+
+// Faults the simulated unit can be told to show.
+struct Faults {
+    bool noAnswer = false;        // answers nothing at all
+    int replyDelayMs = 0;         // waits this long before every reply
+    std::string prefixBytes;      // sent before every reply
+    bool noOk = false;            // "WriteConfig"/"WriteCard"/"InitConfig" get no "OK"
+    int errorAtBlock = -1;        // answers "Error" to this block number
+    int corruptReadbackByte = -1; // the read-back has this byte changed
+    bool shortReadback = false;   // the read-back is one byte short
+    int statusDelayMs = 0;        // the block status comes this late
+};
+
+// A control unit on the far end of a pseudo-terminal. The program opens portPath() as its
+// serial port; tests drive the unit through this API, the executable through its standard input.
+class UnitSimulator {
+public:
+    UnitSimulator();
+    ~UnitSimulator();
+    UnitSimulator(const UnitSimulator&) = delete;
+    UnitSimulator& operator=(const UnitSimulator&) = delete;
+
+    bool start(std::string* error = nullptr);
+    // Closes the unit's end, as when the adapter is unplugged.
+    void stop();
+    bool running() const { return masterFd_ >= 0; }
+    const std::string& portPath() const { return portPath_; }
+
+    // What the unit sends on its own.
+    void sendFrame(std::string_view payloadText);
+    void sendRaw(std::string_view bytes);
+    void swipeCard(std::string_view number) { sendFrame("IDNumber=" + std::string(number)); }
+    static std::string MakeFrame(std::string_view payloadText);
+
+    void setInfo(const std::string& key, const std::string& value);
+    std::string info(const std::string& key) const;
+
+    void setFaults(const Faults& faults);
+    Faults faults() const;
+
+    // What the unit received: each command line without its line end, in order.
+    std::vector<std::string> receivedLines() const;
+    int blocksAccepted() const { return blocksAccepted_.load(); }
+    block::Image configImage() const;
+    block::Image cardImage() const;
+    void setConfigImage(const block::Image& image);
+    void setCardImage(const block::Image& image);
+
+    // The unit's two images kept across runs.
+    bool loadState(const std::string& path);
+    bool saveState(const std::string& path) const;
+    void setStatePath(const std::string& path) { statePath_ = path; }
+
+    // One control command of the executable's standard input; returns a line to print
+    // (empty for nothing). Commands: frame TEXT, pc NAME, swipe NUMBER, raw HEX,
+    // info KEY VALUE, fault NAME [VALUE], faults clear, lines, help.
+    std::string control(const std::string& line);
+
+private:
+    enum class Mode { Command, Block };
+
+    void run();
+    void onBytes(const std::uint8_t* data, std::size_t len);
+    void onLine(const std::string& line);
+    void onBlockFrame();
+    void reply(std::string_view bytes, int extraDelayMs = 0);
+    void writeAll(std::string_view bytes);
+    void applyInitConfig();
+
+    int masterFd_ = -1;
+    int slaveFd_ = -1;
+    int wakePipe_[2] = {-1, -1};
+    std::string portPath_;
+    std::string statePath_;
+    std::thread thread_;
+    mutable std::mutex mutex_;       // state below
+    std::mutex writeMutex_;          // keeps each write to the line whole
+
+    std::vector<std::pair<std::string, std::string>> info_;
+    Faults faults_;
+    std::vector<std::string> lines_;
+    Mode mode_ = Mode::Command;
+    bool blockForCards_ = false;
+    std::size_t expectedBlock_ = 0;
+    std::string pending_;
+    block::Image staging_{};
+    block::Image configImage_{};
+    block::Image cardImage_{};
+    std::atomic<int> blocksAccepted_{0};
+};
+
+}  // namespace ketrel::sim
