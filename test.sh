@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test: the normal build, the address and
+# undefined-behaviour sanitizer build of all tests, and the thread sanitizer build of the
+# receive-thread tests. Build trees are kept, so a second run only rebuilds what changed.
+set -euo pipefail
+cd "$(dirname "$0")"
+
+bash scripts/install-deps.sh
+
+export CCACHE_DIR="${CCACHE_DIR:-$HOME/.cache/ccache}"
+jobs=$(nproc)
+configure() {  # dir, extra cmake args...
+    local dir=$1
+    shift
+    if [ ! -f "$dir/build.ninja" ]; then
+        cmake -S . -B "$dir" -G Ninja -DCMAKE_CXX_COMPILER_LAUNCHER=ccache "$@" >/dev/null
+    fi
+}
+
+echo "== format"
+mapfile -t sources < <(git ls-files '*.cpp' '*.h' 2>/dev/null || true)
+if [ ${#sources[@]} -gt 0 ]; then
+    clang-format --dry-run --Werror "${sources[@]}"
+fi
+
+echo "== build"
+configure build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build -j "$jobs"
+
+echo "== tests"
+ctest --test-dir build --output-on-failure -j "$jobs" --timeout 300 -LE soak
+
+echo "== address and undefined-behaviour sanitizer build"
+configure build-asan -DCMAKE_BUILD_TYPE=Debug -DKETREL_SANITIZE=address
+cmake --build build-asan -j "$jobs"
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    ctest --test-dir build-asan --output-on-failure -j "$jobs" --timeout 600 -LE 'soak|nosan'
+
+echo "== thread sanitizer build (receive thread)"
+configure build-tsan -DCMAKE_BUILD_TYPE=Debug -DKETREL_SANITIZE=thread -DKETREL_CORE_ONLY=ON
+cmake --build build-tsan -j "$jobs" --target link_tests
+TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+    ctest --test-dir build-tsan --output-on-failure -j "$jobs" --timeout 600 -L link
