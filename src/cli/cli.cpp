@@ -36,14 +36,14 @@ void CatchInterrupts() {
 
 // Prints each information line as it arrives, flushed so it can be piped and watched.
 class PrintingSink : public FrameSink {
-public:
+  public:
     PrintingSink(std::ostream& out, std::string prefix) : out_(out), prefix_(std::move(prefix)) {}
     void infoLine(const std::string& key, const std::string& value) override {
         std::lock_guard lock(mutex_);
         out_ << prefix_ << key << "=" << value << std::endl;
     }
 
-private:
+  private:
     std::mutex mutex_;
     std::ostream& out_;
     std::string prefix_;

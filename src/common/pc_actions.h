@@ -27,7 +27,7 @@ inline const char* PcKeyName(PcKey key) {
 // What the unit can make the PC do. Called on the receive thread; implementations must return
 // quickly and never wait for the user-interface thread. None of them reports failure to the user.
 class PcActions {
-public:
+  public:
     virtual ~PcActions() = default;
     // A press and a release, to whatever window has the focus.
     virtual void pressKey(PcKey key) = 0;
@@ -41,7 +41,7 @@ public:
 
 // Does nothing; for uses that only want the unit's information lines.
 class NoPcActions : public PcActions {
-public:
+  public:
     void pressKey(PcKey) override {}
     void shutdown() override {}
     void restart() override {}
@@ -51,7 +51,7 @@ public:
 
 // Prints one line per action instead of acting, flushed at once so it can be piped and watched.
 class DryRunPcActions : public PcActions {
-public:
+  public:
     explicit DryRunPcActions(std::ostream& out) : out_(out) {}
     void pressKey(PcKey key) override;
     void shutdown() override;
@@ -59,7 +59,7 @@ public:
     void openProgram(const std::string& path) override;
     void setResolution(int width) override;
 
-private:
+  private:
     void line(const std::string& text);
     std::ostream& out_;
 };

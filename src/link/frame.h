@@ -15,7 +15,8 @@ inline constexpr std::uint8_t kClose = '}';
 
 // The receive ring. Frames are looked for only where they fit without crossing its end.
 inline constexpr std::size_t kRingSize = 2048;
-inline constexpr std::size_t kLastFrameStart = kRingSize - kFrameSize;  // 1984: first start never scanned
+inline constexpr std::size_t kLastFrameStart =
+    kRingSize - kFrameSize;  // 1984: first start never scanned
 
 using Ring = std::array<std::uint8_t, kRingSize>;
 

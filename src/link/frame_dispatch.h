@@ -11,7 +11,7 @@ class SharedText;
 // Finds the unit's frames in the receive ring and acts on them: PC commands go to the actions,
 // everything else is an information line for the sink.
 class FrameDispatcher {
-public:
+  public:
     FrameDispatcher(PcActions& actions, FrameSink& sink, const SharedText& openAppPath)
         : actions_(actions), sink_(sink), openAppPath_(openAppPath) {}
 
@@ -22,7 +22,7 @@ public:
     // The action of one payload (the 62 bytes between the braces).
     void HandlePayload(const std::uint8_t* payload);
 
-private:
+  private:
     PcActions& actions_;
     FrameSink& sink_;
     const SharedText& openAppPath_;

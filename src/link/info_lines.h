@@ -14,7 +14,7 @@ inline constexpr std::array<std::string_view, 9> kInfoKeys{
 // Receives what the unit reports, on the receive thread. Implementations must not block: the
 // window posts to its own thread, the command line prints.
 class FrameSink {
-public:
+  public:
     virtual ~FrameSink() = default;
     // key is one of kInfoKeys; value is the text as the unit sent it.
     virtual void infoLine(const std::string& key, const std::string& value) = 0;

@@ -23,7 +23,7 @@ class SerialPort;
 // the lock no further read can start. pause() never waits for the dispatch of frames already
 // read, so a sink that is slow or waits for another thread cannot deadlock it.
 class ReceiveThread {
-public:
+  public:
     // dispatch: one pass over the ring; returns the number of frames it handled.
     using Dispatch = std::function<int(frame::Ring&)>;
     // Called on the receive thread when the device went away (hang-up or error).
@@ -57,7 +57,7 @@ public:
     // Blocks until the thread has completed a whole pass that started after this call.
     void waitForPass() const;
 
-private:
+  private:
     void run();
     // Reads everything queued into the ring; false when the device failed.
     bool pollSerialInput();

@@ -153,8 +153,8 @@ int SerialLink::WaitForStatus() {
         for (;;) {
             const int queued = port_.queuedInput();
             if (queued <= 0) break;
-            const ssize_t n =
-                port_.read(chunk, std::min<std::size_t>(sizeof chunk, static_cast<std::size_t>(queued)));
+            const ssize_t n = port_.read(
+                chunk, std::min<std::size_t>(sizeof chunk, static_cast<std::size_t>(queued)));
             if (n <= 0) break;
             for (ssize_t i = 0; i < n; ++i) {
                 buffer[pos] = static_cast<char>(chunk[i]);

@@ -14,7 +14,7 @@ class ReceiveThread;
 
 // The port icon and port name panes of the status bar.
 class PortStatusView {
-public:
+  public:
     virtual ~PortStatusView() = default;
     virtual void showPortOpen(const std::string& portName) = 0;
     virtual void showPortFailed() = 0;  // "端口无效或者被占用!!!"
@@ -24,7 +24,7 @@ public:
 // The one port of the process and the primitives every exchange with the unit is built from.
 // Runs on the user-interface thread (or the command line's main thread).
 class SerialLink {
-public:
+  public:
     static constexpr std::size_t kBlockSize = 2048;
     static constexpr int kStatusNone = 0;
     static constexpr int kStatusReady = 1;
@@ -69,17 +69,17 @@ public:
 
     // Pauses the receive thread for one exchange and resumes it on every way out.
     class Exchange {
-    public:
+      public:
         explicit Exchange(SerialLink& link) : link_(link) { link_.PauseReceiver(); }
         ~Exchange() { link_.ResumeReceiver(); }
         Exchange(const Exchange&) = delete;
         Exchange& operator=(const Exchange&) = delete;
 
-    private:
+      private:
         SerialLink& link_;
     };
 
-private:
+  private:
     void sleepOnePoll();
     void closeLocked();
 

@@ -14,7 +14,7 @@ enum class PortOpenFailure { None, NotFound, PermissionDenied, InUse, NotASerial
 // One serial device, opened exclusively at 115200 8N1 in raw mode. All calls return a result the
 // caller must look at; the system's reason for the last failure is kept for the message.
 class SerialPort {
-public:
+  public:
     static constexpr int kBaud = 115200;
 
     SerialPort() = default;
@@ -43,7 +43,7 @@ public:
     // Reads what is queued, at most len bytes, without waiting. -1 on failure.
     ssize_t read(std::uint8_t* data, std::size_t len);
 
-private:
+  private:
     int fd_ = -1;
     PortOpenFailure failure_ = PortOpenFailure::None;
     std::string error_;

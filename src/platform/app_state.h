@@ -9,19 +9,19 @@ namespace ketrel {
 // A text that one thread may replace while another reads it: readers get a complete value,
 // never a half-written one.
 class SharedText {
-public:
+  public:
     explicit SharedText(std::string initial = {});
     std::string get() const;
     void set(std::string value);
 
-private:
+  private:
     mutable std::mutex mutex_;
     std::shared_ptr<const std::string> value_;
 };
 
 // The program's paths and the settings of config.ini, formed once at start.
 class AppState {
-public:
+  public:
     static constexpr const char* kSection = "Setup";
     static constexpr const char* kDefaultPort = "COM1";
 
@@ -52,7 +52,7 @@ public:
     const std::string& EnteredPassword() const { return enteredPassword_; }
     void SetEnteredPassword(std::string value) { enteredPassword_ = std::move(value); }
 
-private:
+  private:
     std::string appDir_;
     std::string iniPath_;
     std::string databasePath_;

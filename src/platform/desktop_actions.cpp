@@ -8,14 +8,14 @@ namespace ketrel {
 namespace {
 // Until the desktop back ends exist, say so once and keep running.
 class UnavailablePcActions : public PcActions {
-public:
+  public:
     void pressKey(PcKey) override { unavailable(); }
     void shutdown() override { unavailable(); }
     void restart() override { unavailable(); }
     void openProgram(const std::string&) override { unavailable(); }
     void setResolution(int) override { unavailable(); }
 
-private:
+  private:
     void unavailable() {
         if (!said_.exchange(true)) {
             std::cerr << "ketrel: PC actions are not available on this system" << std::endl;

@@ -9,7 +9,7 @@ namespace ketrel {
 // names match without regard to case, values are trimmed, a value is cut to 259 characters, and a
 // write replaces one key's line in place so every other line of the file survives untouched.
 class IniFile {
-public:
+  public:
     static constexpr std::size_t kMaxValueChars = 259;
 
     // The value of [section] key, or nullopt when the file, the section or the key is missing

@@ -1,2 +1,214 @@
 #include <gtest/gtest.h>
-TEST(Placeholder, Builds) {}
+
+#include <atomic>
+#include <cstring>
+#include <random>
+#include <thread>
+
+#include "app_state.h"
+#include "frame_dispatch.h"
+#include "info_lines.h"
+#include "recording_actions.h"
+#include "unit_simulator.h"
+
+namespace ketrel {
+namespace {
+
+using Events = std::vector<std::string>;
+
+class DispatchTest : public ::testing::Test {
+  protected:
+    void put(std::size_t pos, const std::string& payload) {
+        const std::string f = sim::UnitSimulator::MakeFrame(payload);
+        std::memcpy(&ring[pos], f.data(), f.size());
+    }
+    int pass() { return dispatcher.DispatchUnitFrames(ring); }
+
+    frame::Ring ring{};
+    SharedText openAppPath{"  /opt/camera/run me  "};
+    test::RecordingActions rec;
+    FrameDispatcher dispatcher{rec, rec, openAppPath};
+};
+
+TEST_F(DispatchTest, EachCommandNameActsByPrefixInTableOrder) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"ComputerShutdown", "shutdown"},
+        {"ComputerShutdown now please", "shutdown"},
+        {"ComputerRestart", "restart"},
+        {"ComputerPageUp", "key PageUp"},
+        {"ComputerPageDown", "key PageDown"},
+        {"ComputerSpace", "key Space"},
+        {"ComputerPlayPause", "key PlayPause"},
+        {"ComputerStop", "key Stop"},
+        {"ComputerStopXYZ", "key Stop"},
+        {"ComputerOpenCamera", "open /opt/camera/run me"},
+        {"ChangeResolution960_720", "resolution 960"},
+        {"ChangeResolution1920_720", "resolution 1920"},
+        {"Model=KT-M4", "info Model=KT-M4"},
+    };
+    for (const auto& [payload, expected] : cases) {
+        test::RecordingActions r;
+        FrameDispatcher d(r, r, openAppPath);
+        frame::Ring ring{};
+        const std::string f = sim::UnitSimulator::MakeFrame(payload);
+        std::memcpy(ring.data(), f.data(), f.size());
+        EXPECT_EQ(d.DispatchUnitFrames(ring), 1) << payload;
+        EXPECT_EQ(r.events(), Events{expected}) << payload;
+        EXPECT_EQ(ring, frame::Ring{}) << "a handled frame is cleared: " << payload;
+    }
+}
+
+TEST_F(DispatchTest, NamesThatOnlyResembleCommandsAreInformationLines) {
+    for (const char* payload : {"computerPageDown", "ComputerPage", " ComputerPageDown", "Compu"}) {
+        test::RecordingActions r;
+        FrameDispatcher d(r, r, openAppPath);
+        frame::Ring ring{};
+        const std::string f = sim::UnitSimulator::MakeFrame(payload);
+        std::memcpy(ring.data(), f.data(), f.size());
+        d.DispatchUnitFrames(ring);
+        EXPECT_TRUE(r.events().empty()) << payload;
+    }
+}
+
+TEST_F(DispatchTest, SameFrameTwiceActsTwiceInOnePass) {
+    put(100, "ComputerPageDown");
+    put(164, "ComputerPageDown");
+    EXPECT_EQ(pass(), 2);
+    EXPECT_EQ(rec.events(), (Events{"key PageDown", "key PageDown"}));
+    EXPECT_EQ(pass(), 0);
+}
+
+TEST_F(DispatchTest, FramesNotSixtyFourApartNeedASecondPass) {
+    put(0, "ComputerPageUp");
+    put(64 + 10, "ComputerPageDown");
+    EXPECT_EQ(pass(), 1);
+    EXPECT_EQ(rec.events(), Events{"key PageUp"});
+    EXPECT_EQ(pass(), 1);
+    EXPECT_EQ(rec.events(), (Events{"key PageUp", "key PageDown"}));
+}
+
+TEST_F(DispatchTest, OnlyStartsBelow1984AreScanned) {
+    put(1983, "ComputerSpace");
+    EXPECT_EQ(pass(), 1);
+    frame::Ring late{};
+    const std::string f = sim::UnitSimulator::MakeFrame("ComputerSpace");
+    std::memcpy(&late[1984], f.data(), f.size());
+    EXPECT_EQ(dispatcher.DispatchUnitFrames(late), 0);
+    EXPECT_EQ(late[1984], '{') << "a frame that is never handled is never cleared";
+    EXPECT_EQ(rec.events(), Events{"key Space"});
+}
+
+TEST_F(DispatchTest, OpenBraceWithoutCloseIsSkippedByteByByte) {
+    ring[3] = '{';  // 64-byte run starting here does not end in "}"
+    put(5, "ComputerStop");
+    EXPECT_EQ(pass(), 1);
+    EXPECT_EQ(rec.events(), Events{"key Stop"});
+    EXPECT_EQ(ring[3], '{');
+}
+
+TEST_F(DispatchTest, IncompleteFrameActsOnceItsCloseArrives) {
+    put(0, "ComputerRestart");
+    ring[63] = 0;
+    EXPECT_EQ(pass(), 0);
+    ring[63] = '}';
+    EXPECT_EQ(pass(), 1);
+    EXPECT_EQ(rec.events(), Events{"restart"});
+}
+
+TEST_F(DispatchTest, PayloadWithoutTerminatorStaysInsideTheFrame) {
+    // 62 non-zero payload bytes and a "}" right after: the text must end at the payload.
+    ring[0] = '{';
+    std::memset(&ring[1], 'A', 62);
+    ring[63] = '}';
+    std::memcpy(&ring[1], "Model=", 6);
+    ring[64] = 'Z';  // must not become part of the value
+    EXPECT_EQ(pass(), 1);
+    EXPECT_EQ(rec.events(), Events{"info Model=" + std::string(56, 'A')});
+}
+
+TEST_F(DispatchTest, InvalidUtf8FromTheUnitReachesTheSinkAsValidText) {
+    put(0, "Model=\xff\xfeX");
+    pass();
+    EXPECT_EQ(rec.events(), Events{"info Model=\xEF\xBF\xBD\xEF\xBF\xBDX"});
+}
+
+TEST_F(DispatchTest, RandomBytesNeverCrashOrReadOutsideTheRing) {
+    std::mt19937 rng(12345);
+    for (int round = 0; round < 2000; ++round) {
+        for (auto& b : ring) {
+            const unsigned r = rng() % 8;
+            b = r == 0 ? '{' : r == 1 ? '}' : static_cast<std::uint8_t>(rng());
+        }
+        pass();
+        pass();
+    }
+    SUCCEED();
+}
+
+TEST(InfoLines, SplitStringKeepsEmptyPiecesAndTrims) {
+    EXPECT_TRUE(SplitString("", '=').empty());
+    EXPECT_TRUE(SplitString("   ", '=').empty());
+    EXPECT_EQ(SplitString(" a=b ", '='), (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(SplitString("a==b", '='), (std::vector<std::string>{"a", "", "b"}));
+    EXPECT_EQ(SplitString("=", '='), (std::vector<std::string>{"", ""}));
+    EXPECT_EQ(SplitString("abc", '='), (std::vector<std::string>{"abc"}));
+}
+
+TEST(InfoLines, OnlyKnownKeysWithOneEqualsReachTheSink) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"  Model=KT-M4  ", "info Model=KT-M4"},
+        {"Model =KT", ""},  // the key ends with a space
+        {"cip=1.2.3.4=5", ""},
+        {"cip=10.0.0.7", "info cip=10.0.0.7"},
+        {"dhcp=", "info dhcp="},
+        {"IDNumber=0000123", "info IDNumber=0000123"},
+        {"model=KT", ""},  // keys match exactly
+        {"Firmware=1.0", ""},
+        {"no equals here", ""},
+        {"serverip= 10.1.1.1", "info serverip= 10.1.1.1"},
+    };
+    for (const auto& [line, expected] : cases) {
+        test::RecordingActions r;
+        HandleInfoLine(line, r);
+        EXPECT_EQ(r.events(), expected.empty() ? Events{} : Events{expected}) << line;
+    }
+}
+
+TEST(InfoLines, DhcpIsEnabledOnlyForExactlyOne) {
+    EXPECT_EQ(DhcpText("1"), "启用");
+    for (const char* v : {"0", "", " 1", "1 ", "11", "yes"}) EXPECT_EQ(DhcpText(v), "禁用") << v;
+}
+
+}  // namespace
+}  // namespace ketrel
+
+namespace ketrel {
+namespace {
+
+// The camera program path may be replaced on the user-interface thread while the receive
+// thread starts it: every start must see one whole value.
+TEST(OpenAppPathSharing, AReplacedPathIsNeverSeenHalfWritten) {
+    const std::string a(200, 'a');
+    const std::string b(300, 'b');
+    SharedText path(a);
+    test::RecordingActions rec;
+    FrameDispatcher dispatcher(rec, rec, path);
+    std::atomic<bool> done{false};
+    std::thread writer([&] {
+        for (int i = 0; !done; ++i) path.set(i % 2 ? a : b);
+    });
+    const std::string f = sim::UnitSimulator::MakeFrame("ComputerOpenCamera");
+    for (int i = 0; i < 2000; ++i) {
+        frame::Ring ring{};
+        std::memcpy(ring.data(), f.data(), f.size());
+        dispatcher.DispatchUnitFrames(ring);
+    }
+    done = true;
+    writer.join();
+    const auto events = rec.events();
+    ASSERT_EQ(events.size(), 2000u);
+    for (const auto& e : events) EXPECT_TRUE(e == "open " + a || e == "open " + b);
+}
+
+}  // namespace
+}  // namespace ketrel

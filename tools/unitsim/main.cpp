@@ -35,9 +35,12 @@ int main(int argc, char** argv) {
         if (a == "--help" || a == "-h") return Usage(argv[0]);
         if (i + 1 >= argc) return Usage(argv[0]);
         const std::string v = argv[++i];
-        if (a == "--link") linkPath = v;
-        else if (a == "--state") statePath = v;
-        else if (a == "--model") unit.setInfo("Model", v);
+        if (a == "--link")
+            linkPath = v;
+        else if (a == "--state")
+            statePath = v;
+        else if (a == "--model")
+            unit.setInfo("Model", v);
         else if (a == "--deviceid" || a == "--dhcp" || a == "--cip" || a == "--netmask" ||
                  a == "--gateway" || a == "--dnsaddr" || a == "--serverip") {
             unit.setInfo(a.substr(2), v);

@@ -34,8 +34,10 @@ std::string Dotted(const block::Image& image, std::size_t offset) {
 bool ParseHex(const std::string& text, std::string& out) {
     std::string digits;
     for (char c : text) {
-        if (std::isxdigit(static_cast<unsigned char>(c))) digits += c;
-        else if (c != ' ' && c != ':') return false;
+        if (std::isxdigit(static_cast<unsigned char>(c)))
+            digits += c;
+        else if (c != ' ' && c != ':')
+            return false;
     }
     if (digits.size() % 2) return false;
     for (std::size_t i = 0; i < digits.size(); i += 2) {
@@ -47,14 +49,10 @@ bool ParseHex(const std::string& text, std::string& out) {
 }  // namespace
 
 UnitSimulator::UnitSimulator()
-    : info_{{"Model", "KT-M4"},
-            {"deviceid", "0123456789ABCDEF"},
-            {"dhcp", "1"},
-            {"cip", "192.168.1.50"},
-            {"netmask", "255.255.255.0"},
-            {"gateway", "192.168.1.1"},
-            {"dnsaddr", "192.168.1.1"},
-            {"serverip", "192.168.1.10"}} {}
+    : info_{
+          {"Model", "KT-M4"},         {"deviceid", "0123456789ABCDEF"}, {"dhcp", "1"},
+          {"cip", "192.168.1.50"},    {"netmask", "255.255.255.0"},     {"gateway", "192.168.1.1"},
+          {"dnsaddr", "192.168.1.1"}, {"serverip", "192.168.1.10"}} {}
 
 UnitSimulator::~UnitSimulator() { stop(); }
 
@@ -380,15 +378,24 @@ std::string UnitSimulator::control(const std::string& line) {
         kv >> name >> value;
         Faults f = faults();
         const int n = value.empty() ? 1 : std::atoi(value.c_str());
-        if (name == "no-answer") f.noAnswer = n != 0;
-        else if (name == "delay") f.replyDelayMs = n;
-        else if (name == "prefix") f.prefixBytes = value;
-        else if (name == "no-ok") f.noOk = n != 0;
-        else if (name == "error-at-block") f.errorAtBlock = value.empty() ? -1 : n;
-        else if (name == "corrupt-readback") f.corruptReadbackByte = value.empty() ? -1 : n;
-        else if (name == "short-readback") f.shortReadback = n != 0;
-        else if (name == "status-delay") f.statusDelayMs = n;
-        else return "error: unknown fault " + name;
+        if (name == "no-answer")
+            f.noAnswer = n != 0;
+        else if (name == "delay")
+            f.replyDelayMs = n;
+        else if (name == "prefix")
+            f.prefixBytes = value;
+        else if (name == "no-ok")
+            f.noOk = n != 0;
+        else if (name == "error-at-block")
+            f.errorAtBlock = value.empty() ? -1 : n;
+        else if (name == "corrupt-readback")
+            f.corruptReadbackByte = value.empty() ? -1 : n;
+        else if (name == "short-readback")
+            f.shortReadback = n != 0;
+        else if (name == "status-delay")
+            f.statusDelayMs = n;
+        else
+            return "error: unknown fault " + name;
         setFaults(f);
     } else if (cmd == "faults" && rest == "clear") {
         setFaults(Faults{});

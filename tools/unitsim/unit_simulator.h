@@ -16,20 +16,20 @@ namespace ketrel::sim {
 
 // Faults the simulated unit can be told to show.
 struct Faults {
-    bool noAnswer = false;        // answers nothing at all
-    int replyDelayMs = 0;         // waits this long before every reply
-    std::string prefixBytes;      // sent before every reply
-    bool noOk = false;            // "WriteConfig"/"WriteCard"/"InitConfig" get no "OK"
-    int errorAtBlock = -1;        // answers "Error" to this block number
-    int corruptReadbackByte = -1; // the read-back has this byte changed
-    bool shortReadback = false;   // the read-back is one byte short
-    int statusDelayMs = 0;        // the block status comes this late
+    bool noAnswer = false;         // answers nothing at all
+    int replyDelayMs = 0;          // waits this long before every reply
+    std::string prefixBytes;       // sent before every reply
+    bool noOk = false;             // "WriteConfig"/"WriteCard"/"InitConfig" get no "OK"
+    int errorAtBlock = -1;         // answers "Error" to this block number
+    int corruptReadbackByte = -1;  // the read-back has this byte changed
+    bool shortReadback = false;    // the read-back is one byte short
+    int statusDelayMs = 0;         // the block status comes this late
 };
 
 // A control unit on the far end of a pseudo-terminal. The program opens portPath() as its
 // serial port; tests drive the unit through this API, the executable through its standard input.
 class UnitSimulator {
-public:
+  public:
     UnitSimulator();
     ~UnitSimulator();
     UnitSimulator(const UnitSimulator&) = delete;
@@ -71,7 +71,7 @@ public:
     // info KEY VALUE, fault NAME [VALUE], faults clear, lines, help.
     std::string control(const std::string& line);
 
-private:
+  private:
     enum class Mode { Command, Block };
 
     void run();
@@ -88,8 +88,8 @@ private:
     std::string portPath_;
     std::string statePath_;
     std::thread thread_;
-    mutable std::mutex mutex_;       // state below
-    std::mutex writeMutex_;          // keeps each write to the line whole
+    mutable std::mutex mutex_;  // state below
+    std::mutex writeMutex_;     // keeps each write to the line whole
 
     std::vector<std::pair<std::string, std::string>> info_;
     Faults faults_;

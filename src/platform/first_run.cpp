@@ -1,0 +1,32 @@
+#include "first_run.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "autostart.h"
+#include "ini_file.h"
+
+namespace ketrel {
+
+namespace {
+constexpr const char* kSection = "General";
+constexpr const char* kKey = "Author";
+constexpr const char* kValue = "kovastrine";
+}  // namespace
+
+std::string FirstRunMarkerPath() { return UserConfigHome() + "/HDMIVardo/HDMIVardo.conf"; }
+
+bool HasFirstRunMarker() {
+    const auto value = IniFile::read(FirstRunMarkerPath(), kSection, kKey);
+    return value && *value == kValue;
+}
+
+void WriteFirstRunMarker() {
+    const std::filesystem::path path = FirstRunMarkerPath();
+    std::error_code ec;
+    std::filesystem::create_directories(path.parent_path(), ec);
+    if (ec) return;
+    IniFile::write(path.string(), kSection, kKey, kValue);
+}
+
+}  // namespace ketrel

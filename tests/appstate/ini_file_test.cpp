@@ -1,0 +1,130 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "app_state.h"
+#include "ini_file.h"
+#include "test_support.h"
+
+namespace ketrel {
+namespace {
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+void WriteAll(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+TEST(IniRead, FollowsThePrivateProfileRules) {
+    test::TempDir dir;
+    const std::string ini = dir.file("config.ini");
+    const std::string chinese260 = [] {
+        std::string s;
+        for (int i = 0; i < 260; ++i) s += "端";
+        return s;
+    }();
+    struct Case {
+        std::string file;
+        std::string key;
+        std::optional<std::string> expected;
+    };
+    const std::vector<Case> cases = {
+        {"[Setup]\nPortName=COM3\n", "PortName", "COM3"},
+        {"[setup]\r\nportname = COM4  \r\n", "PortName", "COM4"},
+        {"[ SETUP ]\nPORTNAME=COM5\n", "portName", "COM5"},
+        {"[Other]\nPortName=COM6\n", "PortName", std::nullopt},
+        {"[Setup]\nOpenAppPath=/opt/a=b c\n", "OpenAppPath", "/opt/a=b c"},
+        {"[Setup]\nAuthor=\"  secret \"\n", "Author", "  secret "},
+        {"[Setup]\n;PortName=COM7\n", "PortName", std::nullopt},
+        {"[Setup]\nPortName=\n", "PortName", ""},
+        {"[Setup]\nPortName=" + std::string(300, 'p') + "\n", "PortName", std::string(259, 'p')},
+        {"[Setup]\nPortName=" + std::string(259, 'p') + "\n", "PortName", std::string(259, 'p')},
+        {"[Setup]\nOpenAppPath=" + chinese260 + "\n", "OpenAppPath", chinese260.substr(0, 259 * 3)},
+        {"[Setup]\nPortName=COM1\n[Setup2]\nPortName=COM2\n", "PortName", "COM1"},
+    };
+    for (const auto& c : cases) {
+        WriteAll(ini, c.file);
+        EXPECT_EQ(IniFile::read(ini, "Setup", c.key), c.expected) << c.file.substr(0, 60);
+    }
+    EXPECT_EQ(IniFile::read(dir.file("missing.ini"), "Setup", "PortName"), std::nullopt);
+}
+
+TEST(IniWrite, ChangesOneLineAndKeepsEveryOther) {
+    test::TempDir dir;
+    const std::string ini = dir.file("config.ini");
+    WriteAll(ini, "; room 101\r\n[Setup]\r\nportname=COM1\r\nAuthor=pw\r\n\r\n[Other]\r\nx=1\r\n");
+    ASSERT_TRUE(IniFile::write(ini, "SETUP", "PortName", "/dev/ttyUSB0"));
+    EXPECT_EQ(
+        ReadAll(ini),
+        "; room 101\r\n[Setup]\r\nPortName=/dev/ttyUSB0\r\nAuthor=pw\r\n\r\n[Other]\r\nx=1\r\n");
+    ASSERT_TRUE(IniFile::write(ini, "Setup", "OpenAppPath", "/opt/cam era/run"));
+    EXPECT_EQ(ReadAll(ini),
+              "; room 101\r\n[Setup]\r\nPortName=/dev/ttyUSB0\r\nAuthor=pw\r\n"
+              "OpenAppPath=/opt/cam era/run\r\n\r\n[Other]\r\nx=1\r\n");
+    EXPECT_EQ(IniFile::read(ini, "Setup", "OpenAppPath"), "/opt/cam era/run");
+}
+
+TEST(IniWrite, CreatesTheFileAndTheSection) {
+    test::TempDir dir;
+    const std::string ini = dir.file("config.ini");
+    ASSERT_TRUE(IniFile::write(ini, "Setup", "PortName", "COM2"));
+    EXPECT_EQ(ReadAll(ini), "[Setup]\r\nPortName=COM2\r\n");
+    WriteAll(ini, "[Other]\nx=1\n");
+    ASSERT_TRUE(IniFile::write(ini, "Setup", "PortName", "COM3"));
+    EXPECT_EQ(ReadAll(ini), "[Other]\nx=1\n[Setup]\nPortName=COM3\n");
+}
+
+TEST(IniWrite, RefusesWhatWouldCorruptTheFileAndLeavesItWhole) {
+    test::TempDir dir;
+    const std::string ini = dir.file("config.ini");
+    WriteAll(ini, "[Setup]\nPortName=COM1\n");
+    std::string error;
+    EXPECT_FALSE(IniFile::write(ini, "Setup", "PortName", "COM2\nAuthor=", &error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_FALSE(IniFile::write(dir.file("no/such/dir/config.ini"), "Setup", "PortName", "x"));
+    EXPECT_EQ(ReadAll(ini), "[Setup]\nPortName=COM1\n");
+}
+
+TEST(AppStateTest, DefaultsWithoutConfigIniAndValuesWithIt) {
+    test::TempDir dir;
+    {
+        AppState state(dir.path());
+        EXPECT_EQ(state.AppDir(), dir.path() + "/");
+        EXPECT_EQ(state.IniPath(), dir.path() + "/config.ini");
+        EXPECT_EQ(state.DatabasePath(), dir.path() + "/CONFIG");
+        EXPECT_EQ(state.PortName(), "COM1");
+        EXPECT_EQ(state.OpenAppPath(), "");
+        EXPECT_EQ(state.SettingsPassword(), "");
+        EXPECT_EQ(state.EnteredPassword(), "");
+    }
+    WriteAll(dir.file("config.ini"),
+             "[Setup]\nPortName=COM4\nOpenAppPath= /opt/cam/run \nAuthor=1234\n");
+    AppState state(dir.path());
+    EXPECT_EQ(state.PortName(), "COM4");
+    EXPECT_EQ(state.OpenAppPath(), "/opt/cam/run");
+    EXPECT_EQ(state.SettingsPassword(), "1234");
+
+    ASSERT_TRUE(state.SaveOpenAppPath("/usr/bin/cheese"));
+    ASSERT_TRUE(state.SavePortName("ttyUSB1"));
+    AppState reread(dir.path());
+    EXPECT_EQ(reread.OpenAppPath(), "/usr/bin/cheese");
+    EXPECT_EQ(reread.PortName(), "ttyUSB1");
+    EXPECT_EQ(reread.SettingsPassword(), "1234") << "the password is never written";
+}
+
+TEST(AppStateTest, PortFromTheCommandLineIsNotWritten) {
+    test::TempDir dir;
+    AppState state(dir.path());
+    state.SetPortNameForRun("/tmp/unit");
+    EXPECT_EQ(state.PortName(), "/tmp/unit");
+    EXPECT_FALSE(std::filesystem::exists(dir.file("config.ini")));
+}
+
+}  // namespace
+}  // namespace ketrel

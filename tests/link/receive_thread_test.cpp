@@ -1,0 +1,195 @@
+// The receive thread beside the simulated unit: dispatch, pausing, the ring, a lost device.
+#include <gtest/gtest.h>
+
+#include <future>
+#include <thread>
+
+#include "link_fixture.h"
+#include "texts.h"
+
+namespace ketrel {
+namespace {
+
+using namespace std::chrono_literals;
+using Events = std::vector<std::string>;
+
+class ReceiveThreadTest : public test::LinkFixture {
+  protected:
+    void SetUp() override {
+        LinkFixture::SetUp();
+        startReceiverAndOpen();
+    }
+    bool eventually(std::size_t count) {
+        return test::WaitUntil([&] { return actions.count() >= count; });
+    }
+};
+
+TEST_F(ReceiveThreadTest, AFrameFromTheUnitActsOnce) {
+    unit.sendFrame("ComputerPageDown");
+    ASSERT_TRUE(eventually(1));
+    receiver.waitForPass();
+    EXPECT_EQ(actions.events(), Events{"key PageDown"});
+}
+
+TEST_F(ReceiveThreadTest, TheSameFrameReceivedTwiceActsTwice) {
+    unit.sendRaw(sim::UnitSimulator::MakeFrame("ComputerPageDown") +
+                 sim::UnitSimulator::MakeFrame("ComputerPageDown"));
+    ASSERT_TRUE(eventually(2));
+    receiver.waitForPass();
+    EXPECT_EQ(actions.events(), (Events{"key PageDown", "key PageDown"}));
+}
+
+TEST_F(ReceiveThreadTest, FramesTenStrayBytesApartAreBothHandled) {
+    unit.sendRaw(sim::UnitSimulator::MakeFrame("ComputerPageUp") + std::string(10, 'x') +
+                 sim::UnitSimulator::MakeFrame("ComputerPageDown"));
+    ASSERT_TRUE(eventually(2));
+    EXPECT_EQ(actions.events(), (Events{"key PageUp", "key PageDown"}));
+}
+
+TEST_F(ReceiveThreadTest, GetInfoAnswersReachTheSink) {
+    ASSERT_TRUE(link.PostCommand(frame::kGetInfo));
+    ASSERT_TRUE(eventually(8));
+    const Events e = actions.events();
+    EXPECT_EQ(e.front(), "info Model=" + unit.info("Model"));
+    EXPECT_EQ(e.back(), "info serverip=" + unit.info("serverip"));
+    EXPECT_EQ(receiver.pauseCount(), 0) << "a posted command never pauses the receive thread";
+}
+
+TEST_F(ReceiveThreadTest, TheRingWrapsAfter2048Bytes) {
+    const std::size_t start = receiver.ringWriteIndex();
+    unit.sendRaw(std::string(2048, 'x'));
+    ASSERT_TRUE(test::WaitUntil([&] { return receiver.bytesReceived() >= 2048; }));
+    EXPECT_EQ(receiver.ringWriteIndex(), start);
+    unit.sendRaw(std::string(100, 'y'));
+    ASSERT_TRUE(test::WaitUntil([&] { return receiver.bytesReceived() >= 2148; }));
+    EXPECT_EQ(receiver.ringWriteIndex(), (start + 100) % 2048);
+    const frame::Ring ring = receiver.ringSnapshot();
+    EXPECT_EQ(ring[(start + 99) % 2048], 'y') << "newer bytes overwrite the oldest";
+    EXPECT_EQ(ring[(start + 100) % 2048], 'x');
+    // The link still works after the wrap, once a frame lands where it can be found.
+    unit.sendRaw(std::string((2048 - (start + 100) % 2048) % 64, 'z'));
+    unit.sendFrame("ComputerSpace");
+    ASSERT_TRUE(eventually(1));
+}
+
+TEST_F(ReceiveThreadTest, NothingIsDispatchedWhilePausedAndNestedPausesNeedEveryResume) {
+    link.PauseReceiver();
+    link.PauseReceiver();
+    unit.sendFrame("ComputerStop");
+    std::this_thread::sleep_for(50ms);
+    EXPECT_EQ(actions.count(), 0u);
+    link.ResumeReceiver();
+    std::this_thread::sleep_for(50ms);
+    EXPECT_EQ(actions.count(), 0u) << "one resume of two pauses must not release the thread";
+    link.ResumeReceiver();
+    ASSERT_TRUE(eventually(1));
+    EXPECT_EQ(actions.events(), Events{"key Stop"});
+    link.ResumeReceiver();  // without a pause: no effect
+    EXPECT_EQ(receiver.pauseCount(), 0);
+    link.PauseReceiver();
+    EXPECT_EQ(receiver.pauseCount(), 1) << "an extra resume must not bank a future pause";
+    link.ResumeReceiver();
+}
+
+TEST_F(ReceiveThreadTest, APausedExchangeOwnsTheReplies) {
+    {
+        SerialLink::Exchange exchange(link);
+        ASSERT_TRUE(link.SendCommand("GetInfo\r\n"));
+        // The information frames are now for this exchange alone: none is dispatched.
+        ASSERT_TRUE(test::WaitUntil([&] { return link.CommHandle().queuedInput() >= 512; }));
+        std::uint8_t buffer[2048];
+        EXPECT_EQ(link.CommHandle().read(buffer, sizeof buffer), 512);
+    }
+    EXPECT_EQ(receiver.pauseCount(), 0);
+    receiver.waitForPass();
+    EXPECT_EQ(actions.count(), 0u);
+}
+
+// A sink that holds the receive thread inside a delivery until the test lets it go.
+class BlockingSink : public FrameSink {
+  public:
+    void infoLine(const std::string&, const std::string&) override {
+        std::unique_lock lock(m);
+        entered = true;
+        cv.notify_all();
+        cv.wait_for(lock, 5s, [&] { return release; });
+    }
+    std::mutex m;
+    std::condition_variable cv;
+    bool entered = false;
+    bool release = false;
+};
+
+TEST(ReceiveThreadDeadlock, APauseAskedDuringADeliveryReturnsAtOnce) {
+    sim::UnitSimulator unit;
+    ASSERT_TRUE(unit.start());
+    test::RecordingNotifier notifier;
+    SerialLink link(notifier);
+    SharedText path;
+    NoPcActions actions;
+    BlockingSink sink;
+    FrameDispatcher dispatcher(actions, sink, path);
+    ReceiveThread receiver(link.CommHandle(),
+                           [&](frame::Ring& ring) { return dispatcher.DispatchUnitFrames(ring); });
+    link.AttachReceiver(&receiver);
+    ASSERT_TRUE(receiver.start());
+    ASSERT_TRUE(link.OpenCommPort(unit.portPath()));
+    unit.sendFrame("Model=X");
+    {
+        std::unique_lock lock(sink.m);
+        ASSERT_TRUE(sink.cv.wait_for(lock, 3s, [&] { return sink.entered; }));
+    }
+    auto paused = std::async(std::launch::async, [&] { link.PauseReceiver(); });
+    const bool returned = paused.wait_for(2s) == std::future_status::ready;
+    {
+        std::lock_guard lock(sink.m);
+        sink.release = true;
+    }
+    sink.cv.notify_all();
+    EXPECT_TRUE(returned) << "pausing must not wait for the delivery to end";
+    paused.wait();
+    link.ResumeReceiver();
+    receiver.stop();
+}
+
+TEST_F(ReceiveThreadTest, ALostDeviceNeitherCrashesNorSpinsAndCanBeReopened) {
+    unit.stop();
+    ASSERT_TRUE(test::WaitUntil([&] { return receiver.portLost(); }));
+    const auto before = receiver.passes();
+    std::this_thread::sleep_for(300ms);
+    EXPECT_LT(receiver.passes() - before, 200u) << "the thread must keep its 10 ms rhythm";
+
+    notifier.clear();
+    EXPECT_FALSE(link.PostCommand(frame::kGetInfo));
+    EXPECT_EQ(notifier.texts(), Events{texts::kPortInvalid});
+    EXPECT_FALSE(link.CommHandle().isOpen());
+    EXPECT_EQ(status.events().back(), "failed");
+
+    sim::UnitSimulator back;
+    ASSERT_TRUE(back.start());
+    ASSERT_TRUE(link.ConnectCommPort(back.portPath()));
+    EXPECT_FALSE(receiver.portLost());
+    back.sendFrame("ComputerPlayPause");
+    ASSERT_TRUE(eventually(1));
+    EXPECT_EQ(actions.events(), Events{"key PlayPause"});
+}
+
+TEST_F(ReceiveThreadTest, TogglingThePortStopsAndRestartsTheHandlingOfFrames) {
+    link.ToggleCommPort(unit.portPath());
+    EXPECT_FALSE(link.CommHandle().isOpen());
+    EXPECT_EQ(status.events().back(), "closed");
+    unit.sendFrame("ComputerPageUp");
+    std::this_thread::sleep_for(50ms);
+    EXPECT_EQ(actions.count(), 0u);
+    EXPECT_EQ(receiver.pauseCount(), 0) << "a closed port must not leave the thread paused";
+
+    link.ToggleCommPort(unit.portPath());
+    EXPECT_TRUE(link.CommHandle().isOpen());
+    EXPECT_EQ(status.events().back(), "open " + unit.portPath());
+    unit.sendFrame("ComputerPageDown");
+    ASSERT_TRUE(eventually(1));
+    EXPECT_EQ(actions.events(), Events{"key PageDown"}) << "bytes sent while closed are gone";
+}
+
+}  // namespace
+}  // namespace ketrel

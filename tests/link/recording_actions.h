@@ -1,0 +1,41 @@
+#pragma once
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "info_lines.h"
+#include "pc_actions.h"
+
+namespace ketrel::test {
+
+// Records each action and information line as the dry-run output would print it.
+class RecordingActions : public PcActions, public FrameSink {
+  public:
+    void pressKey(PcKey key) override { add(std::string("key ") + PcKeyName(key)); }
+    void shutdown() override { add("shutdown"); }
+    void restart() override { add("restart"); }
+    void openProgram(const std::string& path) override { add("open " + path); }
+    void setResolution(int width) override { add("resolution " + std::to_string(width)); }
+    void infoLine(const std::string& key, const std::string& value) override {
+        add("info " + key + "=" + value);
+    }
+    std::vector<std::string> events() const {
+        std::lock_guard lock(mutex_);
+        return events_;
+    }
+    std::size_t count() const {
+        std::lock_guard lock(mutex_);
+        return events_.size();
+    }
+
+  private:
+    void add(std::string e) {
+        std::lock_guard lock(mutex_);
+        events_.push_back(std::move(e));
+    }
+    mutable std::mutex mutex_;
+    std::vector<std::string> events_;
+};
+
+}  // namespace ketrel::test
