@@ -1,0 +1,15 @@
+#pragma once
+
+#include "pc_actions.h"
+
+namespace ketrel {
+
+// Sends one key's press and release to whatever window has the keyboard focus.
+class KeyInjector {
+  public:
+    virtual ~KeyInjector() = default;
+    // False when the events could not be sent.
+    virtual bool pressAndRelease(PcKey key) = 0;
+};
+
+}  // namespace ketrel
