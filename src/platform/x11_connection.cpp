@@ -15,6 +15,14 @@ constexpr int kSlots = 16;
 std::array<std::atomic<Display*>, kSlots> g_displays{};
 std::array<std::atomic<int>, kSlots> g_errors{};
 std::atomic<XErrorHandler> g_previous{nullptr};
+std::atomic<XIOErrorHandler> g_previousIo{nullptr};
+
+bool IsOurs(Display* display) {
+    for (const auto& d : g_displays) {
+        if (d.load() == display) return true;
+    }
+    return false;
+}
 
 int CountingErrorHandler(Display* display, XErrorEvent* event) {
     for (int i = 0; i < kSlots; ++i) {
@@ -27,11 +35,21 @@ int CountingErrorHandler(Display* display, XErrorEvent* event) {
     return previous ? previous(display, event) : 0;
 }
 
-// Another library may have replaced the handler since the last use (a toolkit does so when it
-// connects); put ours back on top and keep theirs for their displays.
-void InstallErrorHandler() {
+// Xlib's default handler of a lost connection ends the process before the connection's own
+// exit handler is even asked; for our connections, return so that it is.
+int SurvivingIoErrorHandler(Display* display) {
+    if (IsOurs(display)) return 0;
+    const XIOErrorHandler previous = g_previousIo.load();
+    return previous ? previous(display) : 0;
+}
+
+// Another library may have replaced the handlers since the last use (a toolkit does so when
+// it connects); put ours back on top and keep theirs for their displays.
+void InstallErrorHandlers() {
     const XErrorHandler current = XSetErrorHandler(CountingErrorHandler);
     if (current != CountingErrorHandler) g_previous.store(current);
+    const XIOErrorHandler currentIo = XSetIOErrorHandler(SurvivingIoErrorHandler);
+    if (currentIo != SurvivingIoErrorHandler) g_previousIo.store(currentIo);
 }
 
 }  // namespace
@@ -59,7 +77,7 @@ bool X11Connection::connect() {
         }
     }
     if (slot < 0) return false;
-    InstallErrorHandler();
+    InstallErrorHandlers();
     Display* d = XOpenDisplay(name_.c_str());
     if (!d) {
         g_displays[slot].store(nullptr);
@@ -99,7 +117,7 @@ X11Connection::Access::Access(X11Connection& owner, std::unique_lock<std::mutex>
     if (owner.lost_) owner.disconnect();
     if (!owner.display_) owner.connect();
     display_ = owner.display_;
-    if (display_) InstallErrorHandler();
+    if (display_) InstallErrorHandlers();
 }
 
 int X11Connection::Access::sync() {

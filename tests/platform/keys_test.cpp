@@ -1,0 +1,202 @@
+#include <X11/XF86keysym.h>
+#include <X11/keysym.h>
+#include <gtest/gtest.h>
+#include <linux/input.h>
+#include <unistd.h>
+
+#include <sstream>
+
+#include "desktop_actions.h"
+#include "link_harness.h"
+#include "uinput_keys.h"
+#include "x11_test_support.h"
+
+namespace ketrel {
+namespace {
+
+using Key = test::FocusedWindow::Key;
+using Keys = std::vector<Key>;
+using namespace std::chrono_literals;
+
+Keys PressRelease(KeySym sym) { return {{true, sym}, {false, sym}}; }
+
+Keys operator+(Keys a, const Keys& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+// A private X server with a focused window, and the desktop actions pointed at it.
+class X11KeysTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::string error;
+        if (!server.start(&error)) GTEST_SKIP() << "no X server for the test: " << error;
+        ASSERT_TRUE(window.open(server.display())) << "test window on " << server.display();
+        options.x11Display = server.display();
+        options.uinputPath = "/nonexistent/uinput";
+        options.err = &err;
+    }
+
+    test::XvfbServer server;
+    test::FocusedWindow window;
+    DesktopOptions options;
+    std::ostringstream err;
+};
+
+TEST_F(X11KeysTest, EachUnitKeyFrameReachesTheFocusedWindowOnceAsItsKeysym) {
+    DesktopPcActions actions(options);
+    ASSERT_EQ(actions.keyRoute(), "xtest");
+    test::LinkHarness link(actions);
+    std::string error;
+    ASSERT_TRUE(link.start(&error)) << error;
+
+    const std::vector<std::pair<std::string, KeySym>> cases = {
+        {"ComputerPageUp", XK_Prior},       {"ComputerPageDown", XK_Next},
+        {"ComputerSpace", XK_space},        {"ComputerPlayPause", XF86XK_AudioPlay},
+        {"ComputerStop", XF86XK_AudioStop},
+    };
+    // Each frame is followed by a Page Up: anything extra the first frame caused would show
+    // up before that sentinel's press.
+    for (const auto& [payload, sym] : cases) {
+        link.unit.sendFrame(payload);
+        link.unit.sendFrame("ComputerPageUp");
+        EXPECT_EQ(window.keys(4, 10s), PressRelease(sym) + PressRelease(XK_Prior)) << payload;
+    }
+    EXPECT_EQ(err.str(), "");
+}
+
+TEST_F(X11KeysTest, TheSameFrameReceivedTwicePressesTwice) {
+    DesktopPcActions actions(options);
+    test::LinkHarness link(actions);
+    std::string error;
+    ASSERT_TRUE(link.start(&error)) << error;
+
+    const std::string frame = sim::UnitSimulator::MakeFrame("ComputerPageDown");
+    link.unit.sendRaw(frame + frame);
+    link.unit.sendFrame("ComputerSpace");
+    EXPECT_EQ(window.keys(6, 10s),
+              PressRelease(XK_Next) + PressRelease(XK_Next) + PressRelease(XK_space));
+}
+
+TEST_F(X11KeysTest, AKeysymMissingFromTheKeyboardMapIsStillDelivered) {
+    // Take the media stop key out of the server's map, as some servers' maps lack it.
+    Display* d = window.display();
+    const KeyCode code = XKeysymToKeycode(d, XF86XK_AudioStop);
+    ASSERT_NE(code, 0);
+    KeySym none[1] = {NoSymbol};
+    XChangeKeyboardMapping(d, code, 1, none, 1);
+    XSync(d, False);
+
+    DesktopPcActions actions(options);
+    actions.pressKey(PcKey::Stop);
+    actions.pressKey(PcKey::Stop);
+    EXPECT_EQ(window.keys(4, 10s), PressRelease(XF86XK_AudioStop) + PressRelease(XF86XK_AudioStop));
+}
+
+TEST(X11Session, AServerThatGoesAwayLeavesTheProgramRunning) {
+    test::XvfbServer server;
+    std::string error;
+    if (!server.start(&error)) GTEST_SKIP() << "no X server for the test: " << error;
+    std::ostringstream err;
+    DesktopOptions options;
+    options.x11Display = server.display();
+    options.err = &err;
+    DesktopPcActions actions(options);
+    ASSERT_EQ(actions.displays().DisplayDevices().size(), 1u);
+    server.stop();
+    for (int i = 0; i < 3; ++i) {
+        actions.pressKey(PcKey::PageDown);
+        actions.setResolution(1920);
+    }
+    // Said once each, not once per frame.
+    const std::string said = err.str();
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 2) << said;
+}
+
+// What each kind of session gets, and that a missing route is said once, not per frame.
+TEST(KeyRoutes, EachSessionKindTakesItsRouteAndSaysOnceWhatIsMissing) {
+    test::XvfbServer server;
+    std::string error;
+    const bool haveX = server.start(&error);
+    struct Case {
+        const char* name;
+        bool x11;
+        bool wayland;
+        std::string route;
+        std::string saidForKeys;     // part of the one line the keys write, empty for none
+        std::string saidForDisplay;  // likewise for a resolution change
+    };
+    const std::vector<Case> cases = {
+        {"X11 session", true, false, "xtest", "", ""},
+        {"Wayland without uinput, with XWayland", true, true, "xtest-xwayland",
+         "may reach only X11 windows", "Wayland"},
+        {"Wayland without uinput or XWayland", false, true, "none", "cannot press keys", "Wayland"},
+        {"no display at all", false, false, "none", "cannot press keys", "no X11 display"},
+    };
+    for (const auto& c : cases) {
+        if (c.x11 && !haveX) continue;
+        std::ostringstream err;
+        DesktopOptions o;
+        o.x11Display = c.x11 ? server.display() : "";
+        o.wayland = c.wayland;
+        o.uinputPath = "/nonexistent/uinput";
+        o.err = &err;
+        DesktopPcActions actions(o);
+        EXPECT_EQ(actions.keyRoute(), c.route) << c.name;
+        for (int i = 0; i < 3; ++i) actions.pressKey(PcKey::Space);
+        const std::string keys = err.str();
+        if (c.saidForKeys.empty()) {
+            EXPECT_EQ(keys, "") << c.name;
+        } else {
+            EXPECT_EQ(std::count(keys.begin(), keys.end(), '\n'), 1) << c.name << ": " << keys;
+            EXPECT_NE(keys.find(c.saidForKeys), std::string::npos) << c.name << ": " << keys;
+            EXPECT_NE(keys.find("/nonexistent/uinput"), std::string::npos) << c.name;
+        }
+        err.str("");
+        for (int i = 0; i < 3; ++i) actions.setResolution(960);
+        const std::string display = err.str();
+        if (c.saidForDisplay.empty()) {
+            EXPECT_EQ(display, "") << c.name;
+        } else {
+            EXPECT_EQ(std::count(display.begin(), display.end(), '\n'), 1) << c.name;
+            EXPECT_NE(display.find(c.saidForDisplay), std::string::npos)
+                << c.name << ": " << display;
+        }
+    }
+}
+
+// The kernel's virtual keyboard gets a press and a release, each closed by a report, with
+// the codes a Wayland compositor maps to the same keys as X11's keysyms.
+TEST(UinputKeys, EachKeyIsAPressReportAndAReleaseReport) {
+    const std::vector<std::pair<PcKey, int>> cases = {
+        {PcKey::PageUp, KEY_PAGEUP}, {PcKey::PageDown, KEY_PAGEDOWN},
+        {PcKey::Space, KEY_SPACE},   {PcKey::PlayPause, KEY_PLAYPAUSE},
+        {PcKey::Stop, KEY_STOPCD},
+    };
+    for (const auto& [key, code] : cases) {
+        int fds[2];
+        ASSERT_EQ(pipe(fds), 0);
+        UinputKeyInjector keys(fds[1]);
+        ASSERT_TRUE(keys.pressAndRelease(key));
+        input_event events[5] = {};
+        const ssize_t n = read(fds[0], events, sizeof events);
+        ::close(fds[0]);
+        ASSERT_EQ(n, static_cast<ssize_t>(4 * sizeof(input_event))) << PcKeyName(key);
+        const int expected[4][3] = {
+            {EV_KEY, code, 1}, {EV_SYN, SYN_REPORT, 0}, {EV_KEY, code, 0}, {EV_SYN, SYN_REPORT, 0}};
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_EQ(events[i].type, expected[i][0]) << PcKeyName(key) << " event " << i;
+            EXPECT_EQ(events[i].code, expected[i][1]) << PcKeyName(key) << " event " << i;
+            EXPECT_EQ(events[i].value, expected[i][2]) << PcKeyName(key) << " event " << i;
+        }
+    }
+}
+
+TEST(UinputKeys, ADeviceThatCannotBeOpenedSaysWhy) {
+    std::string error;
+    EXPECT_EQ(UinputKeyInjector::Create("/nonexistent/uinput", &error), nullptr);
+    EXPECT_NE(error.find("/nonexistent/uinput"), std::string::npos) << error;
+}
+
+}  // namespace
+}  // namespace ketrel
