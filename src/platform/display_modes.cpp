@@ -133,6 +133,22 @@ bool DisplayModes::apply(const std::string& outputName, int width) {
     if (!crtcNow) return false;
     randr::Crtc crtc = *crtcNow;
 
+    // The desktop must hold every lit CRTC, this one at its new size; checked first, so that a
+    // change that cannot be made leaves no new mode behind.
+    int right = 0;
+    int bottom = 0;
+    for (const auto& c : s.crtcs) {
+        if (c.mode == 0) continue;
+        const bool mine = c.id == crtc.id;
+        right = std::max(right, c.x + (mine ? width : c.width));
+        bottom = std::max(bottom, c.y + (mine ? kHeight : c.height));
+    }
+    right = std::max(right, s.minWidth);
+    bottom = std::max(bottom, s.minHeight);
+    if (right > s.maxWidth || bottom > s.maxHeight) {
+        warn("cannot set " + what + ": the desktop cannot be that large");
+        return false;
+    }
     // Of the output's own modes of that size, the one closest to the present refresh rate.
     const randr::Mode* current = FindId(s.modes, crtc.mode);
     const double refreshNow = current ? current->refresh : 60.0;
@@ -169,21 +185,6 @@ bool DisplayModes::apply(const std::string& outputName, int width) {
     }
     if (crtc.mode == chosen && crtc.rotation == randr::kRotateUpright) return true;
 
-    // The desktop must hold every lit CRTC, this one at its new size.
-    int right = 0;
-    int bottom = 0;
-    for (const auto& c : s.crtcs) {
-        if (c.mode == 0) continue;
-        const bool mine = c.id == crtc.id;
-        right = std::max(right, c.x + (mine ? width : c.width));
-        bottom = std::max(bottom, c.y + (mine ? kHeight : c.height));
-    }
-    right = std::max(right, s.minWidth);
-    bottom = std::max(bottom, s.minHeight);
-    if (right > s.maxWidth || bottom > s.maxHeight) {
-        warn("cannot set " + what + ": the desktop cannot be that large");
-        return false;
-    }
     // Keep the physical size per pixel, so the dots per inch stay as they were.
     auto mm = [](int px, int nowPx, int nowMm) {
         if (nowPx > 0 && nowMm > 0) return static_cast<int>(std::lround(1.0 * px * nowMm / nowPx));

@@ -1,0 +1,381 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <thread>
+
+#include "desktop_actions.h"
+#include "display_modes.h"
+#include "link_harness.h"
+#include "x11_test_support.h"
+
+// Last: Xlib defines None and friends as macros.
+#include <X11/extensions/Xrandr.h>
+
+namespace ketrel {
+namespace {
+
+using Calls = std::vector<std::string>;
+using namespace std::chrono_literals;
+
+// Reference timings of the standard formula, as the common mode-line generators print them.
+TEST(CvtTiming, MatchesTheStandardTimingsToThePixel) {
+    struct Case {
+        int width, height;
+        unsigned long clockKHz;
+        int h[3], hTotal, v[2], vTotal;
+    };
+    const std::vector<Case> cases = {
+        {1280, 720, 74500, {1280, 1344, 1472}, 1664, {723, 728}, 748},
+        {1920, 1080, 173000, {1920, 2048, 2248}, 2576, {1083, 1088}, 1120},
+        {1024, 768, 63500, {1024, 1072, 1176}, 1328, {771, 775}, 798},
+        {640, 480, 23750, {640, 664, 720}, 800, {483, 487}, 500},
+    };
+    for (const auto& c : cases) {
+        const ModeTiming t = CvtTiming(c.width, c.height);
+        const std::string name = std::to_string(c.width) + "x" + std::to_string(c.height);
+        EXPECT_EQ(t.dotClock, c.clockKHz * 1000) << name;
+        EXPECT_EQ(t.width, c.h[0]) << name;
+        EXPECT_EQ(t.hSyncStart, c.h[1]) << name;
+        EXPECT_EQ(t.hSyncEnd, c.h[2]) << name;
+        EXPECT_EQ(t.hTotal, c.hTotal) << name;
+        EXPECT_EQ(t.height, c.height) << name;
+        EXPECT_EQ(t.vSyncStart, c.v[0]) << name;
+        EXPECT_EQ(t.vSyncEnd, c.v[1]) << name;
+        EXPECT_EQ(t.vTotal, c.vTotal) << name;
+        EXPECT_FALSE(t.hSyncPositive) << name;
+        EXPECT_TRUE(t.vSyncPositive) << name;
+        EXPECT_EQ(t.name, name + "_60.00");
+    }
+}
+
+// The server as a list of outputs, CRTCs and modes; it records each change asked of it and
+// carries it out, so that a later read sees it.
+class FakeRandr : public RandrLayer {
+  public:
+    explicit FakeRandr(randr::Screen screen) : screen_(std::move(screen)) {}
+
+    bool read(randr::Screen& screen, bool) override {
+        screen = screen_;
+        return true;
+    }
+    randr::Id createMode(const ModeTiming& t) override {
+        calls.push_back("create " + t.name);
+        if (refuseCreate) return 0;
+        const randr::Id id = nextId_++;
+        screen_.modes.push_back({id, t.name, t.width, t.height, 60.0});
+        return id;
+    }
+    bool addOutputMode(randr::Id output, randr::Id mode) override {
+        calls.push_back("add " + outputName(output) + " " + modeName(mode));
+        for (auto& o : screen_.outputs) {
+            if (o.id == output) o.modes.push_back(mode);
+        }
+        return true;
+    }
+    bool setScreenSize(int w, int h, int, int) override {
+        calls.push_back("screen " + std::to_string(w) + "x" + std::to_string(h));
+        screen_.width = w;
+        screen_.height = h;
+        return true;
+    }
+    bool setCrtc(const randr::Crtc& crtc) override {
+        std::string outputs;
+        for (auto id : crtc.outputs) outputs += " " + outputName(id);
+        calls.push_back("crtc" + outputs + " " + modeName(crtc.mode) + " at " +
+                        std::to_string(crtc.x) + "," + std::to_string(crtc.y));
+        if (refuseCrtc) return false;
+        for (auto& c : screen_.crtcs) {
+            if (c.id == crtc.id) c = crtc;
+        }
+        return true;
+    }
+
+    Calls calls;
+    bool refuseCreate = false;
+    bool refuseCrtc = false;
+
+  private:
+    std::string outputName(randr::Id id) const {
+        for (const auto& o : screen_.outputs) {
+            if (o.id == id) return o.name;
+        }
+        return "?";
+    }
+    std::string modeName(randr::Id id) const {
+        for (const auto& m : screen_.modes) {
+            if (m.id == id) return m.name;
+        }
+        return "?";
+    }
+    randr::Screen screen_;
+    randr::Id nextId_ = 500;
+};
+
+// Modes 1.. : 1920x1080, 1024x768, 960x720 at 60 Hz and at 75 Hz.
+randr::Screen BaseScreen() {
+    randr::Screen s;
+    s.width = 1920;
+    s.height = 1080;
+    s.widthMm = 508;
+    s.heightMm = 286;
+    s.minWidth = 320;
+    s.minHeight = 200;
+    s.maxWidth = 8192;
+    s.maxHeight = 8192;
+    s.modes = {{1, "1920x1080", 1920, 1080, 60.0},
+               {2, "1024x768", 1024, 768, 60.0},
+               {3, "960x720", 960, 720, 75.0},
+               {4, "960x720", 960, 720, 60.0}};
+    return s;
+}
+
+void AddDisplay(randr::Screen& s, randr::Id id, const std::string& name, int x, randr::Id mode,
+                int w, int h, std::vector<randr::Id> modes) {
+    s.crtcs.push_back({id + 100, x, 0, mode, w, h, 1, {id}});
+    s.outputs.push_back({id, name, true, id + 100, std::move(modes)});
+}
+
+struct Case {
+    const char* name;
+    randr::Screen screen;
+    int width;
+    Calls calls;
+    bool refuseCreate = false;
+    bool refuseCrtc = false;
+    std::string said = {};
+};
+
+std::vector<Case> Cases() {
+    std::vector<Case> cases;
+    {
+        // Two side by side; the wide mode is made once and given to each output.
+        randr::Screen s = BaseScreen();
+        s.width = 3840;
+        AddDisplay(s, 11, "DP-1", 0, 1, 1920, 1080, {1});
+        AddDisplay(s, 12, "HDMI-1", 1920, 1, 1920, 1080, {1});
+        cases.push_back({"two displays, mode missing",
+                         s,
+                         1920,
+                         {"create 1920x720_60.00", "add DP-1 1920x720_60.00",
+                          "crtc DP-1 1920x720_60.00 at 0,0", "add HDMI-1 1920x720_60.00",
+                          "crtc HDMI-1 1920x720_60.00 at 1920,0", "screen 3840x720"}});
+    }
+    {
+        // The output's own mode of that size nearest the present refresh rate; no new mode.
+        randr::Screen s = BaseScreen();
+        AddDisplay(s, 11, "eDP-1", 0, 1, 1920, 1080, {1, 2, 3, 4});
+        cases.push_back(
+            {"one display, own modes", s, 960, {"crtc eDP-1 960x720 at 0,0", "screen 960x720"}});
+    }
+    {
+        // A larger desktop is made before the CRTC needs it, and trimmed after.
+        randr::Screen s = BaseScreen();
+        s.width = 1024;
+        s.height = 768;
+        AddDisplay(s, 11, "VGA-1", 0, 2, 1024, 768, {2});
+        cases.push_back({"growing",
+                         s,
+                         1920,
+                         {"create 1920x720_60.00", "add VGA-1 1920x720_60.00", "screen 1920x768",
+                          "crtc VGA-1 1920x720_60.00 at 0,0", "screen 1920x720"}});
+    }
+    {
+        // A mode an earlier run made is taken again, not made twice.
+        randr::Screen s = BaseScreen();
+        s.modes.push_back({9, "1920x720_60.00", 1920, 720, 60.0});
+        AddDisplay(s, 11, "DP-1", 0, 1, 1920, 1080, {1});
+        cases.push_back(
+            {"mode left by an earlier run",
+             s,
+             1920,
+             {"add DP-1 1920x720_60.00", "crtc DP-1 1920x720_60.00 at 0,0", "screen 1920x720"}});
+    }
+    {
+        // One CRTC driving a mirrored pair: both outputs must take the mode.
+        randr::Screen s = BaseScreen();
+        s.crtcs.push_back({111, 0, 0, 1, 1920, 1080, 1, {11, 12}});
+        s.outputs.push_back({11, "eDP-1", true, 111, {1}});
+        s.outputs.push_back({12, "HDMI-1", true, 111, {1}});
+        cases.push_back(
+            {"mirrored pair on one CRTC",
+             s,
+             1920,
+             {"create 1920x720_60.00", "add eDP-1 1920x720_60.00", "add HDMI-1 1920x720_60.00",
+              "crtc eDP-1 HDMI-1 1920x720_60.00 at 0,0", "screen 1920x720"}});
+    }
+    {
+        randr::Screen s = BaseScreen();
+        AddDisplay(s, 11, "DP-1", 0, 4, 960, 720, {1, 4});
+        s.width = 960;
+        s.height = 720;
+        cases.push_back({"already in that mode", s, 960, {}});
+    }
+    {
+        randr::Screen s = BaseScreen();
+        s.maxWidth = 1600;
+        s.width = 1024;
+        s.height = 768;
+        AddDisplay(s, 11, "VGA-1", 0, 2, 1024, 768, {2});
+        cases.push_back(
+            {"desktop cannot be that wide", s, 1920, {}, false, false, "cannot be that large"});
+    }
+    {
+        randr::Screen s = BaseScreen();
+        AddDisplay(s, 11, "DP-1", 0, 1, 1920, 1080, {1});
+        cases.push_back({"server refuses the new mode",
+                         s,
+                         1920,
+                         {"create 1920x720_60.00"},
+                         true,
+                         false,
+                         "refused the mode"});
+    }
+    {
+        // A refused change puts the desktop size back as it was.
+        randr::Screen s = BaseScreen();
+        s.width = 1024;
+        s.height = 768;
+        AddDisplay(s, 11, "VGA-1", 0, 2, 1024, 768, {2, 4});
+        s.modes.push_back({8, "1920x720", 1920, 720, 60.0});
+        s.outputs[0].modes.push_back(8);
+        cases.push_back({"display refuses the mode",
+                         s,
+                         1920,
+                         {"screen 1920x768", "crtc VGA-1 1920x720 at 0,0", "screen 1024x768"},
+                         false,
+                         true,
+                         "display refused"});
+    }
+    {
+        // Outputs without a picture are no displays; neither are disconnected ones.
+        randr::Screen s = BaseScreen();
+        s.outputs.push_back({20, "DP-2", false, 0, {1}});
+        s.outputs.push_back({21, "DP-3", true, 0, {1}});
+        AddDisplay(s, 11, "HDMI-1", 0, 4, 960, 720, {1, 4});
+        s.width = 960;
+        s.height = 720;
+        cases.push_back({"only connected outputs with a CRTC count",
+                         s,
+                         1920,
+                         {"create 1920x720_60.00", "add HDMI-1 1920x720_60.00", "screen 1920x720",
+                          "crtc HDMI-1 1920x720_60.00 at 0,0"}});
+    }
+    return cases;
+}
+
+TEST(DisplayModesWithAFakeServer, TheFirstTwoDisplaysGetWidthBy720) {
+    for (auto& c : Cases()) {
+        auto fake = std::make_unique<FakeRandr>(c.screen);
+        FakeRandr* server = fake.get();
+        server->refuseCreate = c.refuseCreate;
+        server->refuseCrtc = c.refuseCrtc;
+        std::ostringstream err;
+        DisplayModes displays(std::move(fake), err);
+        displays.EnumerateDisplays();
+        displays.ApplyDisplayMode(0, c.width);
+        displays.ApplyDisplayMode(1, c.width);
+        displays.ApplyDisplayMode(2, c.width);  // never more than two are asked for; harmless
+        EXPECT_EQ(server->calls, c.calls) << c.name;
+        if (c.said.empty()) {
+            EXPECT_EQ(err.str(), "") << c.name;
+        } else {
+            EXPECT_NE(err.str().find(c.said), std::string::npos) << c.name << ": " << err.str();
+        }
+    }
+}
+
+TEST(DisplayModesWithAFakeServer, TheListIsTakenOnceInTheServersOrder) {
+    randr::Screen s = BaseScreen();
+    AddDisplay(s, 13, "HDMI-2", 0, 1, 1920, 1080, {1});
+    s.outputs.push_back({20, "DP-2", false, 0, {1}});
+    AddDisplay(s, 11, "eDP-1", 1920, 1, 1920, 1080, {1});
+    s.outputs.push_back({21, "DP-3", true, 0, {1}});
+    AddDisplay(s, 12, "DP-1", 3840, 1, 1920, 1080, {1});
+    std::ostringstream err;
+    DisplayModes displays(std::make_unique<FakeRandr>(s), err);
+    displays.EnumerateDisplays();
+    EXPECT_EQ(displays.DisplayDevices(), (Calls{"HDMI-2", "eDP-1", "DP-1"}));
+}
+
+TEST(DisplayModesWithAFakeServer, NoDisplayAtAllDoesNothingAndSaysSoOnce) {
+    std::ostringstream err;
+    DisplayModes displays(nullptr, err, "no display here");
+    displays.EnumerateDisplays();
+    for (int i = 0; i < 3; ++i) displays.ApplyDisplayMode(0, 960);
+    EXPECT_TRUE(displays.DisplayDevices().empty());
+    EXPECT_EQ(err.str(), "ketrel: no display here\n");
+}
+
+// The real thing: a frame from the unit changes the X server's first output.
+class XrandrTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::string error;
+        if (!server.start(&error)) GTEST_SKIP() << "no X server for the test: " << error;
+        probe = XOpenDisplay(server.display().c_str());
+        ASSERT_NE(probe, nullptr);
+    }
+    void TearDown() override {
+        if (probe) XCloseDisplay(probe);
+    }
+
+    struct State {
+        int crtcWidth = 0, crtcHeight = 0;
+        unsigned screenWidth = 0, screenHeight = 0;
+    };
+    State state() {
+        State s;
+        const Window root = DefaultRootWindow(probe);
+        XRRScreenResources* res = XRRGetScreenResourcesCurrent(probe, root);
+        if (res && res->ncrtc > 0) {
+            XRRCrtcInfo* c = XRRGetCrtcInfo(probe, res, res->crtcs[0]);
+            s.crtcWidth = static_cast<int>(c->width);
+            s.crtcHeight = static_cast<int>(c->height);
+            XRRFreeCrtcInfo(c);
+        }
+        if (res) XRRFreeScreenResources(res);
+        Window r;
+        int x, y;
+        unsigned border, depth;
+        XGetGeometry(probe, root, &r, &x, &y, &s.screenWidth, &s.screenHeight, &border, &depth);
+        return s;
+    }
+    // The frame is handled on the receive thread; wait until its effect shows.
+    State waitForCrtc(int width) {
+        State s = state();
+        for (int i = 0; i < 1000 && (s.crtcWidth != width || s.crtcHeight != 720); ++i) {
+            std::this_thread::sleep_for(10ms);
+            s = state();
+        }
+        return s;
+    }
+
+    test::XvfbServer server;
+    Display* probe = nullptr;
+};
+
+TEST_F(XrandrTest, ResolutionFramesChangeTheFirstOutputAndTheDesktop) {
+    std::ostringstream err;
+    DesktopOptions options;
+    options.x11Display = server.display();
+    options.err = &err;
+    DesktopPcActions actions(options);
+    ASSERT_EQ(actions.displays().DisplayDevices(), Calls{"screen"});
+    test::LinkHarness link(actions);
+    std::string error;
+    ASSERT_TRUE(link.start(&error)) << error;
+
+    // 1920 twice: the second time the mode exists already and nothing is made again.
+    for (int width : {1920, 960, 1920}) {
+        link.unit.sendFrame("ChangeResolution" + std::to_string(width) + "_720");
+        const State s = waitForCrtc(width);
+        EXPECT_EQ(s.crtcWidth, width);
+        EXPECT_EQ(s.crtcHeight, 720);
+        EXPECT_EQ(s.screenWidth, static_cast<unsigned>(width));
+        EXPECT_EQ(s.screenHeight, 720u);
+    }
+    EXPECT_EQ(err.str(), "");
+}
+
+}  // namespace
+}  // namespace ketrel
