@@ -1,0 +1,389 @@
+// One suite run against every reader: the SQLite reader, the Access reader, and the reader that
+// chooses between them by the file's header.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <functional>
+#include <random>
+
+#include "device_library.h"
+#include "projector_test_support.h"
+#include "test_support.h"
+
+namespace ketrel::projector {
+namespace {
+
+using test::FixturePath;
+using test::ReadBytes;
+using test::WriteBytes;
+
+const std::string kAlphaOn = "BE EF 03 06 00 BA D2 01 00 00 60 01 00";
+const std::string kAlphaOff = "BE EF 03 06 00 2A D3 01 00 00 60 00 00";
+const std::string kAlphaVga = "BE EF 03 06 00 FE D2 01 00 00 20 00 00";
+const std::string kAlphaVideo = "BE EF 03 06 00 6E D3 01 00 00 20 01 00";
+const std::string kAlphaX2Hdmi = "BE EF 03 06 00 0E D2 01 00 00 20 03 00";
+
+struct ReaderKind {
+    const char* name;
+    const char* fixture;
+    std::function<std::unique_ptr<DeviceLibraryReader>(std::string)> make;
+};
+
+std::ostream& operator<<(std::ostream& os, const ReaderKind& kind) { return os << kind.name; }
+
+std::vector<std::string> Models(const LibraryRows<CDevice>& rows) {
+    std::vector<std::string> out;
+    for (const auto& d : rows.rows) out.push_back(d.Model);
+    return out;
+}
+
+class LibraryReaderTest : public ::testing::TestWithParam<ReaderKind> {
+  protected:
+    void SetUp() override {
+        path_ = dir_.file("DEVICES");
+        original_ = ReadBytes(FixturePath(GetParam().fixture));
+        ASSERT_FALSE(original_.empty());
+        WriteBytes(path_, original_);
+        reader_ = GetParam().make(path_);
+    }
+
+    bool IsJet() const { return std::string(GetParam().fixture).ends_with(".mdb"); }
+
+    // A cut-off file may lose rows but never yields one that is not in the table.
+    void ExpectOnlyRealRows(const std::string& what) {
+        const auto brands = reader_->Brands();
+        const auto devices = reader_->DevicesOfBrand("Alpha");
+        const auto one = reader_->DeviceOf("Alpha", "X1'S");
+        for (const auto& b : brands.rows) {
+            EXPECT_TRUE(b.Brand == "Alpha" || b.Brand == "Beta" || b.Brand == "Gamma" ||
+                        b.Brand == "示例")
+                << what << ": " << b.Brand;
+        }
+        for (const auto& d : devices.rows) {
+            EXPECT_EQ(d.Brand, "Alpha") << what;
+            EXPECT_EQ(d.Startup, kAlphaOn) << what;
+        }
+        for (const auto& d : one.rows) EXPECT_EQ(d.Name, "Alpha X1'S") << what;
+    }
+
+    // A scrambled file may yield scrambled texts (neither format has checksums), but a query
+    // still only returns rows that match it.
+    void ExpectMatchingRows(const std::string& what) {
+        (void)reader_->Brands();
+        for (const auto& d : reader_->DevicesOfBrand("Alpha").rows)
+            EXPECT_EQ(d.Brand, "Alpha") << what;
+        for (const auto& d : reader_->DeviceOf("Alpha", "X1'S").rows) {
+            EXPECT_EQ(d.Brand, "Alpha") << what;
+            EXPECT_EQ(d.Model, "X1'S") << what;
+        }
+    }
+
+    ketrel::test::TempDir dir_;
+    std::string path_;
+    std::string original_;
+    std::unique_ptr<DeviceLibraryReader> reader_;
+};
+
+TEST_P(LibraryReaderTest, BrandsComeInTableOrder) {
+    const auto brands = reader_->Brands();
+    ASSERT_TRUE(brands.ok());
+    std::vector<std::string> names;
+    for (const auto& b : brands.rows) names.push_back(b.Brand);
+    EXPECT_EQ(names, (std::vector<std::string>{"Alpha", "Beta", "Gamma", "示例"}));
+    EXPECT_EQ(names[3], "\xE7\xA4\xBA\xE4\xBE\x8B");
+}
+
+TEST_P(LibraryReaderTest, DevicesOfBrandComeInTableOrder) {
+    const std::vector<std::pair<std::string, std::vector<std::string>>> cases = {
+        {"Alpha", {"X1", "X1'S", "X2"}},
+        {"Beta", {"B100", "B200"}},
+        {"示例", {"投影机A", "S1"}},
+        {"alpha", {}},  // compared exactly, case included
+        {"Alpha ", {}},
+        {"' or '1'='1", {}},
+        {"", {}},
+    };
+    for (const auto& [brand, models] : cases) {
+        const auto devices = reader_->DevicesOfBrand(brand);
+        ASSERT_TRUE(devices.ok()) << brand;
+        EXPECT_EQ(Models(devices), models) << brand;
+    }
+}
+
+TEST_P(LibraryReaderTest, DeviceOfMatchesBrandAndModelExactly) {
+    struct Case {
+        std::string brand, model, name, protocol;
+    };
+    const std::vector<Case> found = {
+        {"Alpha", "X1", "Alpha X1", "9600,None,8,1"},
+        {"Alpha", "X1'S", "Alpha X1'S", "9600,None,8,1"},
+        {"Alpha", "X2", "Alpha X2", "19200,None,8,1"},
+        {"Gamma", "G20", "Gamma G20", "4800,Odd,7,2"},
+        {"示例", "投影机A", "示例 投影机A", "9600,None,8,1"},
+    };
+    for (const auto& c : found) {
+        const auto rows = reader_->DeviceOf(c.brand, c.model);
+        ASSERT_TRUE(rows.ok()) << c.model;
+        ASSERT_EQ(rows.rows.size(), 1u) << c.model;
+        EXPECT_EQ(rows.rows[0].Brand, c.brand);
+        EXPECT_EQ(rows.rows[0].Model, c.model);
+        EXPECT_EQ(rows.rows[0].Name, c.name);
+        EXPECT_EQ(rows.rows[0].Protocol, c.protocol);
+    }
+    const std::vector<std::pair<std::string, std::string>> absent = {
+        {"Alpha", "x1"},   {"alpha", "X1"}, {"Alpha", "X1'"},           {"Alpha", "X1''S"},
+        {"Alpha", "X1's"}, {"Beta", "X1"},  {"Alpha", "X1' or '1'='1"}, {"示例", "投影机"},
+        {"Alpha", "X1 "},
+    };
+    for (const auto& [brand, model] : absent) {
+        const auto rows = reader_->DeviceOf(brand, model);
+        ASSERT_TRUE(rows.ok()) << brand << " " << model;
+        EXPECT_TRUE(rows.rows.empty()) << brand << " " << model;
+    }
+}
+
+TEST_P(LibraryReaderTest, TakesTheNineColumnsByPosition) {
+    const auto rows = reader_->DeviceOf("Beta", "B200");
+    ASSERT_TRUE(rows.ok());
+    ASSERT_EQ(rows.rows.size(), 1u);
+    const CDevice& d = rows.rows[0];
+    EXPECT_EQ(d.Brand, "Beta");
+    EXPECT_EQ(d.Model, "B200");
+    EXPECT_EQ(d.Name, "Beta B200");
+    EXPECT_EQ(d.Protocol, "38400,None,8,1");
+    EXPECT_EQ(d.Startup, "2A 70 6F 77 3D 6F 6E 23 0D");
+    EXPECT_EQ(d.Shutdown, "2A 70 6F 77 3D 6F 66 66 23 0D");
+    EXPECT_EQ(d.VGA, "2A 73 6F 75 72 63 65 3D 52 47 42 31 23 0D");
+    EXPECT_EQ(d.Video, "2A 73 6F 75 72 63 65 3D 76 69 64 23 0D");
+    EXPECT_EQ(d.HDMI, "");
+
+    const auto x1 = reader_->DeviceOf("Alpha", "X1'S");
+    ASSERT_EQ(x1.rows.size(), 1u);
+    EXPECT_EQ(x1.rows[0].Startup, kAlphaOn);
+    EXPECT_EQ(x1.rows[0].Shutdown, kAlphaOff);
+    EXPECT_EQ(x1.rows[0].VGA, kAlphaVga);
+    EXPECT_EQ(x1.rows[0].Video, kAlphaVideo);
+
+    const auto cn = reader_->DeviceOf("示例", "投影机A");
+    ASSERT_EQ(cn.rows.size(), 1u);
+    EXPECT_EQ(cn.rows[0].Model, "\xE6\x8A\x95\xE5\xBD\xB1\xE6\x9C\xBA\x41");
+    EXPECT_EQ(cn.rows[0].Startup, "AA BB 01 00 01 CC");
+    EXPECT_EQ(cn.rows[0].Video, "AA BB 02 00 02 CC");
+}
+
+TEST_P(LibraryReaderTest, OnlyAlphaX2HasAnHdmiCode) {
+    int withHdmi = 0;
+    for (const auto& brand : reader_->Brands().rows) {
+        for (const auto& d : reader_->DevicesOfBrand(brand.Brand).rows) {
+            if (d.HDMI.empty()) continue;
+            ++withHdmi;
+            EXPECT_EQ(d.Model, "X2");
+            EXPECT_EQ(d.HDMI, kAlphaX2Hdmi);
+        }
+    }
+    EXPECT_EQ(withHdmi, 1);
+}
+
+TEST_P(LibraryReaderTest, UnusableFilesFailToConnect) {
+    std::mt19937 random(7);
+    std::string noise(8192, '\0');
+    for (auto& c : noise) c = static_cast<char>(random());
+    const std::vector<std::pair<std::string, std::function<void()>>> cases = {
+        {"missing", [&] { std::filesystem::remove(path_); }},
+        {"empty", [&] { WriteBytes(path_, ""); }},
+        {"random bytes", [&] { WriteBytes(path_, noise); }},
+        {"a directory",
+         [&] {
+             std::filesystem::remove(path_);
+             std::filesystem::create_directory(path_);
+         }},
+        {"only the header", [&] { WriteBytes(path_, original_.substr(0, 20)); }},
+        {"text", [&] { WriteBytes(path_, "Standard Jet DB\n"); }},
+    };
+    for (const auto& [what, damage] : cases) {
+        std::filesystem::remove_all(path_);
+        WriteBytes(path_, original_);
+        damage();
+        EXPECT_EQ(reader_->Brands().status, LibraryStatus::ConnectFailed) << what;
+        EXPECT_EQ(reader_->DevicesOfBrand("Alpha").status, LibraryStatus::ConnectFailed) << what;
+        EXPECT_TRUE(reader_->DeviceOf("Alpha", "X1").rows.empty()) << what;
+    }
+}
+
+TEST_P(LibraryReaderTest, TruncatedFilesNeverYieldWrongRows) {
+    for (std::size_t size :
+         {std::size_t{100}, std::size_t{1024}, std::size_t{4096}, std::size_t{4097},
+          original_.size() / 4, original_.size() / 2, original_.size() * 3 / 4,
+          original_.size() - 4096, original_.size() - 1}) {
+        WriteBytes(path_, original_.substr(0, size));
+        ExpectOnlyRealRows("cut at " + std::to_string(size));
+    }
+}
+
+TEST_P(LibraryReaderTest, ScrambledFilesNeverYieldWrongRows) {
+    std::mt19937 random(11);
+    for (int round = 0; round < 30; ++round) {
+        std::string bytes = original_;
+        // Keep the header, so the file reaches the format's own reader.
+        const std::size_t from = 100;
+        const int changes = 1 + round * 3;
+        for (int i = 0; i < changes; ++i) {
+            bytes[from + random() % (bytes.size() - from)] = static_cast<char>(random());
+        }
+        WriteBytes(path_, bytes);
+        ExpectMatchingRows("round " + std::to_string(round));
+    }
+    // The rest of the file replaced by noise.
+    std::string bytes = original_.substr(0, 100);
+    while (bytes.size() < original_.size()) bytes += static_cast<char>(random());
+    WriteBytes(path_, bytes);
+    ExpectMatchingRows("noise after the header");
+}
+
+TEST_P(LibraryReaderTest, AFileReplacedBetweenQueriesIsReadAfresh) {
+    ASSERT_TRUE(reader_->Brands().ok());
+    std::filesystem::remove(path_);
+    EXPECT_EQ(reader_->Brands().status, LibraryStatus::ConnectFailed);
+    WriteBytes(path_, original_);
+    EXPECT_EQ(reader_->Brands().rows.size(), 4u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Readers, LibraryReaderTest,
+    ::testing::Values(ReaderKind{"Sqlite", "DEVICES.sqlite", MakeSqliteDeviceReader},
+                      ReaderKind{"Access", "DEVICES.mdb", MakeJetDeviceReader},
+                      ReaderKind{"ChosenSqlite", "DEVICES.sqlite", MakeDeviceLibrary},
+                      ReaderKind{"ChosenAccess", "DEVICES.mdb", MakeDeviceLibrary}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Cases that need a file of one format made for the purpose.
+
+TEST(FormatDetection, ReadsTheHeader) {
+    ketrel::test::TempDir dir;
+    const std::string path = dir.file("DEVICES");
+    const std::string jet(ReadBytes(FixturePath("DEVICES.mdb")));
+    std::string ace = jet;
+    ace.replace(4, 15, "Standard ACE DB");
+    const std::vector<std::pair<std::string, LibraryFormat>> cases = {
+        {ReadBytes(FixturePath("DEVICES.sqlite")), LibraryFormat::Sqlite},
+        {jet, LibraryFormat::Jet},
+        {ace, LibraryFormat::Jet},
+        {std::string("SQLite format 3") + '\0', LibraryFormat::Sqlite},
+        {"SQLite format 3", LibraryFormat::Unknown},  // the zero byte is part of it
+        {std::string(4, '\0') + "Standard Jet DB", LibraryFormat::Jet},
+        {std::string(4, '\0') + "Standard Jet D", LibraryFormat::Unknown},
+        {"Standard Jet DB", LibraryFormat::Unknown},  // at offset 4, not 0
+        {"", LibraryFormat::Unknown},
+    };
+    for (const auto& [bytes, format] : cases) {
+        WriteBytes(path, bytes);
+        EXPECT_EQ(DetectLibraryFormat(path), format) << bytes.substr(0, 20);
+    }
+    EXPECT_EQ(DetectLibraryFormat(dir.file("nothing")), LibraryFormat::Missing);
+    EXPECT_EQ(DetectLibraryFormat(dir.path()), LibraryFormat::Unreadable);
+}
+
+TEST(SqliteReader, RefusesAnAccessFileAndTheOtherWayRound) {
+    ketrel::test::TempDir dir;
+    const std::string mdb = dir.file("a");
+    const std::string sqlite = dir.file("b");
+    WriteBytes(mdb, ReadBytes(FixturePath("DEVICES.mdb")));
+    WriteBytes(sqlite, ReadBytes(FixturePath("DEVICES.sqlite")));
+    EXPECT_EQ(MakeSqliteDeviceReader(mdb)->Brands().status, LibraryStatus::ConnectFailed);
+    EXPECT_EQ(MakeJetDeviceReader(sqlite)->Brands().status, LibraryStatus::ConnectFailed);
+}
+
+class SqliteShapeTest : public ::testing::Test {
+  protected:
+    void Make(const std::string& sql) {
+        std::filesystem::remove(path_);
+        test::ExecSql(path_, sql);
+    }
+    ketrel::test::TempDir dir_;
+    std::string path_ = dir_.file("DEVICES");
+    std::unique_ptr<DeviceLibraryReader> reader_ = MakeDeviceLibrary(path_);
+};
+
+constexpr const char* kBrandTable =
+    "create table Brand (Brand text); insert into Brand values ('A');";
+constexpr const char* kDeviceColumns =
+    "Brand text, Model text, Name text, Protocol text, Startup text, Shutdown text, VGA text, "
+    "Video text, HDMI text";
+
+TEST_F(SqliteShapeTest, MissingTablesAndColumnsFailToOpen) {
+    Make(kBrandTable);  // no Device table
+    EXPECT_TRUE(reader_->Brands().ok());
+    EXPECT_EQ(reader_->DevicesOfBrand("A").status, LibraryStatus::OpenFailed);
+    EXPECT_EQ(reader_->DeviceOf("A", "M").status, LibraryStatus::OpenFailed);
+
+    Make("create table Device (" + std::string(kDeviceColumns) + ");");  // no Brand table
+    EXPECT_EQ(reader_->Brands().status, LibraryStatus::OpenFailed);
+    EXPECT_TRUE(reader_->DevicesOfBrand("A").ok());
+
+    // Eight columns: the ninth is taken by position and is missing.
+    Make(std::string(kBrandTable) +
+         "create table Device (Brand text, Model text, Name text, Protocol text, Startup text,"
+         " Shutdown text, VGA text, Video text);");
+    EXPECT_EQ(reader_->DevicesOfBrand("A").status, LibraryStatus::OpenFailed);
+
+    // No column named Model to compare with.
+    Make(std::string(kBrandTable) +
+         "create table Device (Brand text, Type text, Name text, Protocol text, Startup text,"
+         " Shutdown text, VGA text, Video text, HDMI text);");
+    EXPECT_TRUE(reader_->DevicesOfBrand("A").ok());
+    EXPECT_EQ(reader_->DeviceOf("A", "M").status, LibraryStatus::OpenFailed);
+}
+
+TEST_F(SqliteShapeTest, NullCellsReadAsEmptyAndComparisonIgnoresDeclaredCollation) {
+    Make(std::string(kBrandTable) +
+         "create table Device (Brand text collate nocase, Model text collate nocase, Name text,"
+         " Protocol text, Startup text, Shutdown text, VGA text, Video text, HDMI text);"
+         "insert into Device values ('A', 'M', null, '9600,None,8,1', null, null, null, null,"
+         " null);");
+    const auto exact = reader_->DeviceOf("A", "M");
+    ASSERT_EQ(exact.rows.size(), 1u);
+    EXPECT_EQ(exact.rows[0].Name, "");
+    EXPECT_EQ(exact.rows[0].Startup, "");
+    EXPECT_TRUE(reader_->DeviceOf("a", "m").rows.empty());
+}
+
+TEST_F(SqliteShapeTest, ExtraColumnsAfterTheNineAreIgnored) {
+    Make(std::string(kBrandTable) + "create table Device (" + kDeviceColumns +
+         ", Remark text); insert into Device values ('A','M','N','P','1','2','3','4','5','x');");
+    const auto rows = reader_->DevicesOfBrand("A");
+    ASSERT_EQ(rows.rows.size(), 1u);
+    EXPECT_EQ(rows.rows[0].HDMI, "5");
+}
+
+// Access files damaged in a known way.
+
+TEST(AccessReader, AMissingTableFailsToOpen) {
+    ketrel::test::TempDir dir;
+    const std::string path = dir.file("DEVICES");
+    std::string bytes = ReadBytes(FixturePath("DEVICES.mdb"));
+    // The catalog stores the name "Device" in UTF-16; one letter changed hides the table.
+    const std::string name("D\0e\0v\0i\0c\0e\0", 12);
+    const auto at = bytes.find(name);
+    ASSERT_NE(at, std::string::npos);
+    bytes[at + 10] = 'f';
+    WriteBytes(path, bytes);
+    const auto reader = MakeJetDeviceReader(path);
+    EXPECT_TRUE(reader->Brands().ok());
+    EXPECT_EQ(reader->DevicesOfBrand("Alpha").status, LibraryStatus::OpenFailed);
+}
+
+TEST(AccessReader, AFileThatFaultsTheReadingLibraryFailsToConnect) {
+    ketrel::test::TempDir dir;
+    const std::string path = dir.file("DEVICES");
+    std::string bytes = ReadBytes(FixturePath("DEVICES.mdb"));
+    // One byte of the system catalog's table definition page, which makes libmdb 1.0 read out
+    // of bounds and fault.
+    bytes[8247] = '\xff';
+    WriteBytes(path, bytes);
+    EXPECT_EQ(MakeJetDeviceReader(path)->Brands().status, LibraryStatus::ConnectFailed);
+    EXPECT_EQ(MakeDeviceLibrary(path)->DeviceOf("Alpha", "X1").status,
+              LibraryStatus::ConnectFailed);
+}
+
+}  // namespace
+}  // namespace ketrel::projector

@@ -1,0 +1,105 @@
+// The projector library the program ships, as the build makes it, and its placement.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <set>
+
+#include "device_library.h"
+#include "projector_test_support.h"
+#include "test_support.h"
+
+namespace ketrel::projector {
+namespace {
+
+// The code text rule of the send-code editor: two hex digits per byte, single spaces between,
+// at most 32 bytes. The image compiler reads nothing else.
+bool IsCodeText(const std::string& code) {
+    if (code.empty()) return true;
+    if (code.size() % 3 != 2 || code.size() > 32 * 3 - 1) return false;
+    for (std::size_t i = 0; i < code.size(); ++i) {
+        const bool separator = (i + 1) % 3 == 0;
+        if (separator ? code[i] != ' ' : !std::isxdigit(static_cast<unsigned char>(code[i]))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The line settings the serial channel editor can show in its four lists.
+bool IsProtocol(const std::string& text) {
+    static const std::set<std::string> bauds = {"1200",  "1800",  "2400",  "4800",  "7200",
+                                                "9600",  "14400", "19200", "28800", "38400",
+                                                "57600", "76800", "115200"};
+    std::vector<std::string> parts(1);
+    for (const char c : text) {
+        if (c == ',') {
+            parts.emplace_back();
+        } else {
+            parts.back() += c;
+        }
+    }
+    return parts.size() == 4 && bauds.count(parts[0]) &&
+           (parts[1] == "None" || parts[1] == "Odd" || parts[1] == "Even") &&
+           (parts[2] == "7" || parts[2] == "8") && (parts[3] == "1" || parts[3] == "2");
+}
+
+TEST(SuppliedLibrary, HoldsUsableModelsForEveryBrand) {
+    const auto library = MakeDeviceLibrary(KETREL_SUPPLIED_DEVICES_FILE);
+    EXPECT_EQ(DetectLibraryFormat(KETREL_SUPPLIED_DEVICES_FILE), LibraryFormat::Sqlite);
+    const auto brands = library->Brands();
+    ASSERT_TRUE(brands.ok());
+    ASSERT_GE(brands.rows.size(), 3u);
+    int withHdmi = 0;
+    int withQuote = 0;
+    for (const auto& brand : brands.rows) {
+        const auto devices = library->DevicesOfBrand(brand.Brand);
+        ASSERT_TRUE(devices.ok());
+        EXPECT_FALSE(devices.rows.empty()) << brand.Brand;
+        for (const CDevice& d : devices.rows) {
+            const std::string id = d.Brand + "-" + d.Model;
+            EXPECT_TRUE(IsProtocol(d.Protocol)) << id << ": " << d.Protocol;
+            for (const std::string* code : {&d.Startup, &d.Shutdown, &d.VGA, &d.Video, &d.HDMI}) {
+                EXPECT_TRUE(IsCodeText(*code)) << id << ": " << *code;
+            }
+            EXPECT_FALSE(d.Startup.empty() || d.Shutdown.empty() || d.VGA.empty() ||
+                         d.Video.empty())
+                << id;
+            if (!d.HDMI.empty()) ++withHdmi;
+            if (d.Model.find('\'') != std::string::npos) {
+                ++withQuote;
+                // The model is found again by its name, quote and all.
+                const auto again = library->DeviceOf(d.Brand, d.Model);
+                ASSERT_EQ(again.rows.size(), 1u) << id;
+                EXPECT_EQ(again.rows[0].Name, d.Name);
+            }
+            EXPECT_EQ(library->DeviceOf(d.Brand, d.Model).rows.size(), 1u) << id;
+        }
+    }
+    EXPECT_EQ(withHdmi, 1);
+    EXPECT_EQ(withQuote, 1);
+    // Every model's brand is in the brand list.
+    std::set<std::string> listed;
+    for (const auto& b : brands.rows) listed.insert(b.Brand);
+    for (const auto& row :
+         test::QueryRows(KETREL_SUPPLIED_DEVICES_FILE, "select distinct Brand from Device")) {
+        EXPECT_TRUE(listed.count(row)) << row;
+    }
+}
+
+TEST(SuppliedLibrary, IsPlacedOnlyWhereNoLibraryIsYet) {
+    ketrel::test::TempDir dir;
+    const std::string target = dir.path() + "/bin/DEVICES";
+    const std::string command = std::string("\"") + KETREL_CMAKE_COMMAND + "\" -DFROM=\"" +
+                                KETREL_SUPPLIED_DEVICES_FILE + "\" -DTO=\"" + target + "\" -P \"" +
+                                KETREL_PLACE_DEVICES_SCRIPT + "\" >/dev/null";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    EXPECT_EQ(test::ReadBytes(target), test::ReadBytes(KETREL_SUPPLIED_DEVICES_FILE));
+
+    test::WriteBytes(target, "the user's own library");
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    EXPECT_EQ(test::ReadBytes(target), "the user's own library");
+}
+
+}  // namespace
+}  // namespace ketrel::projector
