@@ -11,6 +11,7 @@
 
 #include "app_state.h"
 #include "cli_notifier.h"
+#include "config_commands.h"
 #include "desktop_actions.h"
 #include "frame.h"
 #include "frame_dispatch.h"
@@ -145,7 +146,8 @@ int RunListen(AppState& state, const std::vector<std::string>& args, std::ostrea
 
 std::string Usage() {
     return "usage:\n"
-           "  ketrel [--dir DIR] [--port NAME]                      the tray program\n"
+           "  ketrel [--dir DIR] [--port NAME]                      the tray program\n" +
+           ConfigUsage() +
            "  ketrel [--dir DIR] [--port NAME] info [--seconds N]   ask the unit for its "
            "information\n"
            "  ketrel [--dir DIR] [--port NAME] listen [--dry-run]   carry out the unit's PC "
@@ -185,6 +187,7 @@ int Run(const GlobalOptions& options, std::ostream& out, std::ostream& err) {
     }
     AppState state(AppState::ResolveAppDir(options.dir));
     if (!options.port.empty()) state.SetPortNameForRun(options.port);
+    if (IsConfigCommand(options.subcommand)) return RunConfigCommand(state, options, out, err);
     if (options.subcommand == "info") return RunInfo(state, options.args, out, err);
     if (options.subcommand == "listen") return RunListen(state, options.args, out, err);
     err << "ketrel: unknown command " << options.subcommand << "\n" << Usage();

@@ -13,6 +13,7 @@
 #include <sstream>
 
 #include "frame.h"
+#include "image_layout.h"
 
 namespace ketrel::sim {
 
@@ -20,11 +21,6 @@ namespace {
 
 // A pause this long ends a line that has no line end, and abandons a half-received block.
 constexpr int kIdleGapMs = 50;
-
-// Where the unit finds its network identity in a configuration image.
-constexpr std::size_t kDeviceIdOffset = 1738;
-constexpr std::size_t kDhcpOffset = 1774;
-constexpr std::size_t kAddressOffset = 1775;
 
 std::string Dotted(const block::Image& image, std::size_t offset) {
     return std::to_string(image[offset]) + "." + std::to_string(image[offset + 1]) + "." +
@@ -293,7 +289,7 @@ void UnitSimulator::onLine(const std::string& line) {
         if (f.shortReadback) bytes.pop_back();
         reply(bytes);
     } else if (line == "InitConfig") {
-        if (f.noOk) return;
+        if (f.noOk || f.noInitOk) return;
         applyInitConfig();
         reply("OK\r\n");
     }
@@ -340,12 +336,17 @@ void UnitSimulator::onBlockFrame() {
 
 void UnitSimulator::applyInitConfig() {
     const block::Image image = configImage();
-    std::string id(reinterpret_cast<const char*>(image.data() + kDeviceIdOffset), 16);
+    std::string id(reinterpret_cast<const char*>(image.data() + layout::kDeviceIdOffset),
+                   layout::kTextFieldSize);
     id = id.substr(0, id.find('\0'));
     setInfo("deviceid", id);
-    setInfo("dhcp", std::to_string(image[kDhcpOffset]));
-    const char* keys[] = {"cip", "netmask", "gateway", "dnsaddr", "serverip"};
-    for (std::size_t i = 0; i < 5; ++i) setInfo(keys[i], Dotted(image, kAddressOffset + 4 * i));
+    setInfo("dhcp", std::to_string(image[layout::kDhcpOffset]));
+    const std::pair<const char*, std::size_t> addresses[] = {{"cip", layout::kIpAddressOffset},
+                                                             {"netmask", layout::kNetmaskOffset},
+                                                             {"gateway", layout::kGatewayOffset},
+                                                             {"dnsaddr", layout::kDnsOffset},
+                                                             {"serverip", layout::kServerIpOffset}};
+    for (const auto& [key, offset] : addresses) setInfo(key, Dotted(image, offset));
 }
 
 std::string UnitSimulator::control(const std::string& line) {
@@ -386,6 +387,8 @@ std::string UnitSimulator::control(const std::string& line) {
             f.prefixBytes = value;
         else if (name == "no-ok")
             f.noOk = n != 0;
+        else if (name == "no-init-ok")
+            f.noInitOk = n != 0;
         else if (name == "error-at-block")
             f.errorAtBlock = value.empty() ? -1 : n;
         else if (name == "corrupt-readback")
@@ -406,7 +409,8 @@ std::string UnitSimulator::control(const std::string& line) {
         return out;
     } else if (cmd == "help") {
         return "frame TEXT | pc NAME | swipe NUMBER | raw HEX | info KEY VALUE | "
-               "fault no-answer|delay MS|prefix TEXT|no-ok|error-at-block N|corrupt-readback N|"
+               "fault no-answer|delay MS|prefix TEXT|no-ok|no-init-ok|error-at-block "
+               "N|corrupt-readback N|"
                "short-readback|status-delay MS | faults clear | lines";
     } else {
         return "error: unknown command " + cmd + " (try help)";

@@ -20,6 +20,7 @@ struct Faults {
     int replyDelayMs = 0;          // waits this long before every reply
     std::string prefixBytes;       // sent before every reply
     bool noOk = false;             // "WriteConfig"/"WriteCard"/"InitConfig" get no "OK"
+    bool noInitOk = false;         // only "InitConfig" gets no "OK" (the image is not taken)
     int errorAtBlock = -1;         // answers "Error" to this block number
     int corruptReadbackByte = -1;  // the read-back has this byte changed
     bool shortReadback = false;    // the read-back is one byte short

@@ -1,0 +1,164 @@
+#include "config_db.h"
+
+#include <sqlite3.h>
+
+#include "config_statements.h"
+
+namespace ketrel {
+
+namespace {
+
+constexpr const char* kNoCaption = "";
+
+// Opens an existing file only: a missing CONFIG must be reported, not replaced by an empty
+// database on which every later select fails.
+sqlite3* OpenExisting(const std::string& path) {
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+        sqlite3_close(db);  // a handle is returned even on failure
+        return nullptr;
+    }
+    // Another program (a second instance, an SQLite browser) may hold a lock for a moment.
+    sqlite3_busy_timeout(db, ConfigDb::kBusyTimeoutMs);
+    return db;
+}
+
+std::string GetTableMessage(std::string_view table) {
+    return "sqlite3_get_table for " + std::string(table) + " error!!!";
+}
+
+std::string ExecMessage(std::string_view table) {
+    return "sqlite3_exec for " + std::string(table) + " error!!!";
+}
+
+}  // namespace
+
+ConfigDb::ConfigDb(std::string path, Notifier& notifier, const char* openFailure)
+    : path_(std::move(path)), notifier_(notifier), openFailure_(openFailure) {}
+
+std::optional<std::string> ConfigDb::FormatStatement(std::string_view format,
+                                                     std::initializer_list<SqlArg> args) {
+    std::string out;
+    out.reserve(format.size() + 32);
+    auto next = args.begin();
+    for (std::size_t i = 0; i < format.size(); ++i) {
+        const char c = format[i];
+        if (c != '%') {
+            out += c;
+            continue;
+        }
+        if (++i >= format.size()) return std::nullopt;
+        const char spec = format[i];
+        if (spec == '%') {
+            out += '%';
+            continue;
+        }
+        if (next == args.end()) return std::nullopt;
+        const SqlArg& arg = *next++;
+        if (spec == 'd') {
+            if (arg.isText()) return std::nullopt;
+            out += std::to_string(arg.number());
+        } else if (spec == 's') {
+            if (!arg.isText()) {
+                out += std::to_string(arg.number());
+                continue;
+            }
+            for (const char t : arg.text()) {
+                // SQLite would end the statement text at a zero byte, inside the literal.
+                if (t == '\0') return std::nullopt;
+                if (t == '\'') out += '\'';
+                out += t;
+            }
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (next != args.end()) return std::nullopt;
+    return out;
+}
+
+std::optional<SqlRows> ConfigDb::fetch(std::string_view format, std::initializer_list<SqlArg> args,
+                                       std::string_view table) const {
+    const std::optional<std::string> statement = FormatStatement(format, args);
+    if (!statement) {
+        notifier_.show(GetTableMessage(table), kNoCaption, MessageIcon::None);
+        return std::nullopt;
+    }
+    sqlite3* db = OpenExisting(path_);
+    if (!db) {
+        notifier_.show(openFailure_, kNoCaption, MessageIcon::None);
+        return std::nullopt;
+    }
+    char** result = nullptr;
+    int rows = 0;
+    int columns = 0;
+    char* error = nullptr;
+    const int rc = sqlite3_get_table(db, statement->c_str(), &result, &rows, &columns, &error);
+    sqlite3_free(error);
+    sqlite3_close(db);
+    if (rc != SQLITE_OK) {
+        sqlite3_free_table(result);
+        notifier_.show(GetTableMessage(table), kNoCaption, MessageIcon::None);
+        return std::nullopt;
+    }
+    SqlRows out;
+    out.reserve(static_cast<std::size_t>(rows));
+    // Row 0 of the result holds the column names.
+    for (int r = 1; r <= rows; ++r) {
+        SqlRow row;
+        row.reserve(static_cast<std::size_t>(columns));
+        for (int c = 0; c < columns; ++c) {
+            const char* cell = result[r * columns + c];
+            row.emplace_back(cell ? cell : "");
+        }
+        out.push_back(std::move(row));
+    }
+    sqlite3_free_table(result);
+    return out;
+}
+
+bool ConfigDb::execute(std::string_view format, std::initializer_list<SqlArg> args,
+                       std::string_view table) const {
+    const std::optional<std::string> statement = FormatStatement(format, args);
+    if (!statement) {
+        notifier_.show(ExecMessage(table), kNoCaption, MessageIcon::None);
+        return false;
+    }
+    sqlite3* db = OpenExisting(path_);
+    if (!db) {
+        notifier_.show(openFailure_, kNoCaption, MessageIcon::None);
+        return false;
+    }
+    char* error = nullptr;
+    const int rc = sqlite3_exec(db, statement->c_str(), nullptr, nullptr, &error);
+    sqlite3_free(error);
+    sqlite3_close(db);
+    if (rc != SQLITE_OK) {
+        notifier_.show(ExecMessage(table), kNoCaption, MessageIcon::None);
+        return false;
+    }
+    return true;
+}
+
+bool ConfigDb::GetConfigValue(std::string_view name, std::string& value) const {
+    const auto rows = fetch(sql::kSelectConfigValue, {name}, sql::kSystemConfig);
+    if (!rows || rows->size() != 1 || (*rows)[0].size() < 3) return false;
+    value = (*rows)[0][2];
+    return true;
+}
+
+bool ConfigDb::SetConfigValue(std::string_view name, std::string_view value) const {
+    return execute(sql::kUpdateConfigValue, {value, name}, sql::kSystemConfig);
+}
+
+bool GetConfigValue(const std::string& databasePath, Notifier& notifier, std::string_view name,
+                    std::string& value) {
+    return ConfigDb(databasePath, notifier).GetConfigValue(name, value);
+}
+
+bool SetConfigValue(const std::string& databasePath, Notifier& notifier, std::string_view name,
+                    std::string_view value) {
+    return ConfigDb(databasePath, notifier).SetConfigValue(name, value);
+}
+
+}  // namespace ketrel
