@@ -51,12 +51,8 @@ DesktopPcActions::DesktopPcActions(const DesktopOptions& options)
     }
     if (!keys_) {
         keyRoute_ = "none";
-        if (uinputError.empty()) {
-            UinputKeyInjector::Create(options.uinputPath, &uinputError);
-        }
-        keyNotice_ = "cannot press keys: no X11 display with the XTEST extension" +
-                     std::string(options.wayland ? " is usable on Wayland" : "") + ", and " +
-                     uinputError;
+        // Both routes were tried above, so the reason uinput failed is known.
+        keyNotice_ = "cannot press keys (no X11 display with XTEST; " + uinputError + ")";
     }
 
     std::unique_ptr<RandrLayer> layer;
