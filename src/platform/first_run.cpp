@@ -1,6 +1,7 @@
 #include "first_run.h"
 
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 
 #include "autostart.h"
@@ -26,7 +27,12 @@ void WriteFirstRunMarker() {
     std::error_code ec;
     std::filesystem::create_directories(path.parent_path(), ec);
     if (ec) return;
-    IniFile::write(path.string(), kSection, kKey, kValue);
+    if (std::filesystem::exists(path, ec)) {
+        IniFile::write(path.string(), kSection, kKey, kValue);  // keeps whatever else it holds
+        return;
+    }
+    std::ofstream out(path, std::ios::binary);
+    out << "[" << kSection << "]\n" << kKey << "=" << kValue << "\n";
 }
 
 }  // namespace ketrel

@@ -1,0 +1,376 @@
+#include "main_frame.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMenu>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTabWidget>
+
+#include "about_dialog.h"
+#include "app_state.h"
+#include "autostart.h"
+#include "command_ids.h"
+#include "desktop_actions.h"
+#include "dialog_card.h"
+#include "dialog_runner.h"
+#include "dialog_serial_port_setup.h"
+#include "dialog_sys_setting.h"
+#include "first_run.h"
+#include "frame.h"
+#include "icons.h"
+#include "notifier.h"
+#include "outlook_bar.h"
+#include "qt_text.h"
+#include "ribbon_bar.h"
+#include "status_panes.h"
+#include "texts.h"
+#include "vardo_view.h"
+#include "visual_style.h"
+
+#ifdef KETREL_HAVE_CONFIG_TRANSFER
+#include "config_transfer.h"
+#endif
+
+namespace ketrel {
+
+namespace {
+constexpr const char* kCaption = "KetrelV4.0";
+constexpr const char* kTrayTip = "Ketrel";
+constexpr const char* kNotYet = "待完善";
+}  // namespace
+
+void CMainFrame::WindowSink::infoLine(const std::string& key, const std::string& value) {
+    // Runs on the receive thread: queue the update and return at once.
+    CMainFrame* frame = frame_;
+    QMetaObject::invokeMethod(
+        frame, [frame, k = ToQ(key), v = ToQ(value)] { frame->OnInfoLine(k, v); },
+        Qt::QueuedConnection);
+}
+
+CMainFrame::CMainFrame(AppState& state, Notifier& notifier, DialogRunner& dialogs,
+                       FrameOptions options)
+    : state_(state),
+      notifier_(notifier),
+      dialogs_(dialogs),
+      options_(std::move(options)),
+      executablePath_(options_.executablePath.empty() ? CurrentExecutablePath()
+                                                      : options_.executablePath),
+      trayAvailable_(options_.trayAvailable.value_or(QSystemTrayIcon::isSystemTrayAvailable())),
+      link_(notifier),
+      dispatcher_(actionsSlot_, sink_, state.OpenAppPathShared()),
+      receiver_(
+          link_.CommHandle(),
+          [this](frame::Ring& ring) { return dispatcher_.DispatchUnitFrames(ring); },
+          [this] {
+              QMetaObject::invokeMethod(
+                  this, [this] { OnPortLost(); }, Qt::QueuedConnection);
+          }) {
+    setObjectName("CMainFrame");
+    setWindowTitle(QString::fromUtf8(kCaption));
+    setWindowIcon(icons::AppIcon());
+    // Caption, system menu and minimise box; no maximise box and no sizing border.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setFixedSize(kWidth, kHeight);
+
+    createCommands();
+    ribbon_ = new RibbonBar([this](int id) { return command(id); }, styleMenu_, this);
+    setMenuWidget(ribbon_);
+
+    panes_ = new StatusPanes(statusBar());
+    link_.SetStatusView(panes_);
+
+    outlook_ = new COutlookBar(this);
+    addDockWidget(Qt::LeftDockWidgetArea, outlook_);
+    resizeDocks({outlook_}, {COutlookBar::kInitialWidth}, Qt::Horizontal);
+    connect(outlook_, &COutlookBar::commandTriggered, this, &CMainFrame::OnNavigate);
+
+    view_ = new CVardoView(this);
+    setCentralWidget(view_);
+    connect(view_, &CVardoView::pageChanged, this, [this](int index) {
+        outlook_->setCurrent(index == CVardoView::kCardPage ? cmd::ID_NAV_CARD
+                                                            : cmd::ID_NAV_SYS_SETTING);
+    });
+    outlook_->setCurrent(cmd::ID_NAV_SYS_SETTING);
+
+    applicationLook_ = StoredApplicationLook();
+    ApplyVisualStyle(this, applicationLook_);
+    for (QAction* a : styleMenu_->actions()) a->setChecked(a->data().toInt() == applicationLook_);
+
+    infoTimer_.setInterval(options_.infoTimerIntervalMs);
+    connect(&infoTimer_, &QTimer::timeout, this, &CMainFrame::OnInfoTimerTick);
+}
+
+CMainFrame::~CMainFrame() {
+    // Nothing may reach this window from the receive thread once it starts going away.
+    receiver_.stop();
+    link_.SetStatusView(nullptr);
+}
+
+QAction* CMainFrame::command(int id) const {
+    const auto it = commands_.find(id);
+    return it == commands_.end() ? nullptr : it->second;
+}
+
+void CMainFrame::createCommands() {
+    auto add = [this](int id, const QString& text, const char* name, const char* icon,
+                      std::function<void()> handler) {
+        auto* a = new QAction(text, this);
+        a->setObjectName(QString::fromUtf8(name));
+        a->setData(id);
+        if (icon) a->setIcon(icons::Icon(icon));
+        connect(a, &QAction::triggered, this, [handler = std::move(handler)] { handler(); });
+        commands_[id] = a;
+        return a;
+    };
+    using namespace cmd;
+    add(ID_BUTTON_INFO, QStringLiteral("获取信息"), "ID_BUTTON_INFO", "info",
+        [this] { RequestUnitInfo(); });
+    add(ID_BUTTON_WRITE_SYS, QStringLiteral("写配置"), "ID_BUTTON_WRITE_SYS", "write-config",
+        [this] { OnWriteConfiguration(); });
+    add(ID_BUTTON_WRITE_CARD, QStringLiteral("写卡"), "ID_BUTTON_WRITE_CARD", "write-card",
+        [this] { OnWriteCards(); });
+    add(ID_BUTTON_PORT, QStringLiteral("端口设置"), "ID_BUTTON_PORT", "port-setup",
+        [this] { OnPortSetup(); });
+    add(ID_BUTTON_PORT_OPEN_CLOSE, QStringLiteral("端口开关"), "ID_BUTTON_PORT_OPEN_CLOSE",
+        "port-toggle", [this] { OnTogglePort(); });
+    add(ID_BUTTON_GATEWAY, QStringLiteral("网关"), "ID_BUTTON_GATEWAY", "gateway",
+        [this] { OnIotCommand(ID_BUTTON_GATEWAY); });
+    add(ID_BUTTON_II_PLUG, QStringLiteral("空调控制器"), "ID_BUTTON_II_PLUG", "aircon",
+        [this] { OnIotCommand(ID_BUTTON_II_PLUG); });
+    add(ID_BUTTON_LIGHT, QStringLiteral("灯光控制器"), "ID_BUTTON_LIGHT", "light",
+        [this] { OnIotCommand(ID_BUTTON_LIGHT); });
+    add(ID_BUTTON_FAN, QStringLiteral("风扇控制器"), "ID_BUTTON_FAN", "fan",
+        [this] { OnIotCommand(ID_BUTTON_FAN); });
+    add(ID_BUTTON_CURTAIN, QStringLiteral("窗帘控制器"), "ID_BUTTON_CURTAIN", "curtain",
+        [this] { OnIotCommand(ID_BUTTON_CURTAIN); });
+    add(ID_CHECK_AUTORUN, QStringLiteral("开机自动运行"), "ID_CHECK_AUTORUN", nullptr, [this] {
+        OnAutoRun();
+    })->setCheckable(true);
+    QAction* statusBarCommand =
+        add(ID_VIEW_STATUS_BAR, QStringLiteral("状态栏"), "ID_VIEW_STATUS_BAR", nullptr, [] {});
+    statusBarCommand->setCheckable(true);
+    statusBarCommand->setChecked(true);
+    connect(statusBarCommand, &QAction::toggled, this,
+            [this](bool on) { statusBar()->setVisible(on); });
+    add(ID_APP_EXIT, QStringLiteral("退出(&X)"), "ID_APP_EXIT", nullptr, [this] { ExitProgram(); });
+    add(ID_APP_ABOUT, QStringLiteral("关于"), "ID_APP_ABOUT", "about", [this] { OnAbout(); });
+    add(ID_TRAY_ABOUT, QStringLiteral("关于"), "ID_TRAY_ABOUT", nullptr, [this] { OnAbout(); });
+    add(ID_TRAY_EXIT, QStringLiteral("退出程序"), "ID_TRAY_EXIT", nullptr,
+        [this] { ExitProgram(); });
+
+    styleMenu_ = new QMenu(QStringLiteral("样式"), this);
+    styleMenu_->setObjectName("styleMenu");
+    auto* group = new QActionGroup(this);
+    group->setExclusive(true);
+    for (const VisualStyle& s : VisualStyles()) {
+        const int id = s.id;
+        QAction* a = add(id, s.menuText, "ID_VIEW_APPLOOK", nullptr, [this, id] { OnAppLook(id); });
+        a->setObjectName(QString("ID_VIEW_APPLOOK_%1").arg(id));
+        a->setCheckable(true);
+        group->addAction(a);
+        styleMenu_->addAction(a);
+    }
+}
+
+void CMainFrame::createTray() {
+    tray_ = new QSystemTrayIcon(icons::AppIcon(), this);
+    tray_->setToolTip(QString::fromUtf8(kTrayTip));
+    trayMenu_ = new QMenu(QStringLiteral("Ketrel"), this);
+    trayMenu_->setObjectName("trayMenu");
+    trayMenu_->addAction(command(cmd::ID_TRAY_ABOUT));
+    trayMenu_->addAction(command(cmd::ID_TRAY_EXIT));
+    tray_->setContextMenu(trayMenu_);
+    connect(tray_, &QSystemTrayIcon::activated, this, &CMainFrame::OnTrayActivated);
+    tray_->show();
+}
+
+void CMainFrame::step(StartupStep s) {
+    if (options_.onStartupStep) options_.onStartupStep(s);
+}
+
+void CMainFrame::StartUp() {
+    if (started_) return;
+    started_ = true;
+
+    if (receiver_.start()) {
+        link_.AttachReceiver(&receiver_);
+    } else {
+        notifier_.show(texts::kReceiveThreadFailed, texts::kCaptionError, MessageIcon::Error);
+    }
+    step(StartupStep::ReceiveThread);
+
+    actions_ = options_.makeActions ? options_.makeActions() : CreateDesktopPcActions();
+    actionsSlot_.set(actions_.get());
+    step(StartupStep::Displays);
+
+    createTray();
+    step(StartupStep::TrayIcon);
+
+    const bool portOpen = link_.ConnectCommPort(state_.PortName());
+    step(StartupStep::Port);
+
+    if (!HasFirstRunMarker()) {
+        SetAutoStart(true, executablePath_);
+        WriteFirstRunMarker();
+    }
+    step(StartupStep::FirstRun);
+
+    autoRunChecked_ = IsAutoStartSet(executablePath_);
+    command(cmd::ID_CHECK_AUTORUN)->setChecked(autoRunChecked_);
+    step(StartupStep::AutoRunState);
+
+    if (portOpen) {
+        infoTicks_ = 0;
+        infoTimer_.start();
+    }
+    step(StartupStep::InfoTimer);
+
+    placeOnScreen();
+    if (trayAvailable_) {
+        hide();
+    } else {
+        // Without a tray there would be no way back to a hidden window.
+        show();
+    }
+}
+
+void CMainFrame::placeOnScreen() {
+    if (QScreen* screen = QApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.center() - QPoint(width() / 2, height() / 2));
+    }
+}
+
+void CMainFrame::OnInfoTimerTick() {
+    ++infoTicks_;
+    if (infoTicks_ > 2) {
+        infoTimer_.stop();
+        return;
+    }
+    // The user may have closed the port since start-up; an automatic request then stays quiet.
+    if (link_.IsOpen()) link_.SendCommand(frame::kGetInfo);
+}
+
+void CMainFrame::OnPortLost() { link_.IsOpen(); }
+
+void CMainFrame::OnInfoLine(const QString& key, const QString& value) {
+    const std::string k = FromQ(key);
+    const std::string v = FromQ(value);
+    if (k == "IDNumber") {
+        view_->cardPage()->ReceiveCardNumber(v);
+    } else if (k == "Model") {
+        panes_->setModel(value);
+    } else {
+        view_->sysSettingPage()->SetTerminalInfo(k, v);
+    }
+}
+
+void CMainFrame::RequestUnitInfo() { link_.PostCommand(frame::kGetInfo); }
+
+void CMainFrame::showNotYetAvailable() {
+    notifier_.show(kNotYet, texts::kCaptionNotice, MessageIcon::Information);
+}
+
+void CMainFrame::OnWriteConfiguration() {
+#ifdef KETREL_HAVE_CONFIG_TRANSFER
+    WriteConfiguration(link_, state_.DatabasePath(), notifier_, *panes_);
+#else
+    showNotYetAvailable();
+#endif
+}
+
+void CMainFrame::OnWriteCards() {
+#ifdef KETREL_HAVE_CONFIG_TRANSFER
+    WriteCards(link_, state_.DatabasePath(), notifier_, *panes_);
+#else
+    showNotYetAvailable();
+#endif
+}
+
+void CMainFrame::OnPortSetup() {
+    CDialogSerialPortSetup dialog(state_, link_, notifier_, this);
+    dialogs_.run(dialog);
+}
+
+void CMainFrame::OnTogglePort() { link_.ToggleCommPort(state_.PortName()); }
+
+void CMainFrame::setDialogOpener(int commandId, std::function<void(QWidget*)> opener) {
+    openers_[commandId] = std::move(opener);
+}
+
+void CMainFrame::OnIotCommand(int commandId) {
+    const auto it = openers_.find(commandId);
+    if (it != openers_.end() && it->second) {
+        it->second(this);
+        return;
+    }
+    showNotYetAvailable();
+}
+
+void CMainFrame::OnAutoRun() {
+    if (autoRunChecked_) {
+        SetAutoStart(false, executablePath_);
+    } else {
+        SetAutoStart(true, executablePath_);
+    }
+    // The box shows what is really stored, also when the file could not be written.
+    autoRunChecked_ = IsAutoStartSet(executablePath_);
+    command(cmd::ID_CHECK_AUTORUN)->setChecked(autoRunChecked_);
+}
+
+void CMainFrame::OnAppLook(int id) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    applicationLook_ = VisualStyleFor(id).id;
+    ApplyVisualStyle(this, applicationLook_);
+    for (QAction* a : styleMenu_->actions()) a->setChecked(a->data().toInt() == applicationLook_);
+    StoreApplicationLook(applicationLook_);
+    QApplication::restoreOverrideCursor();
+}
+
+void CMainFrame::OnNavigate(int commandId) {
+    view_->ShowPage(commandId == cmd::ID_NAV_CARD ? CVardoView::kCardPage
+                                                  : CVardoView::kSysSettingPage);
+    outlook_->setCurrent(commandId);
+}
+
+void CMainFrame::OnAbout() {
+    CAboutDlg dialog(this);
+    dialogs_.run(dialog);
+}
+
+void CMainFrame::OnTrayActivated(QSystemTrayIcon::ActivationReason reason) {
+    // Trays that speak the StatusNotifier protocol report a click as Trigger and never a
+    // double click, so both show the window.
+    if (reason != QSystemTrayIcon::DoubleClick && reason != QSystemTrayIcon::Trigger) return;
+    showNormal();
+    raise();
+    activateWindow();
+}
+
+void CMainFrame::ExitProgram() {
+    exiting_ = true;
+    link_.ClosePort();
+    if (tray_) tray_->hide();
+    QCoreApplication::quit();
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (exiting_) {
+        event->accept();
+        return;
+    }
+    // The close box only hides the window: the program keeps serving the unit from the tray.
+    event->ignore();
+    if (trayAvailable_) {
+        hide();
+    } else {
+        showMinimized();
+    }
+}
+
+}  // namespace ketrel

@@ -1,0 +1,68 @@
+#include "tray_program.h"
+
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+#include <cstdlib>
+#include <iostream>
+
+#include "app_state.h"
+#include "cli.h"
+#include "dialog_runner.h"
+#include "icons.h"
+#include "main_frame.h"
+#include "qt_notifier.h"
+#include "single_instance.h"
+
+namespace ketrel {
+
+namespace {
+bool HasDisplay() {
+    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) {
+        const char* v = std::getenv(name);
+        if (v && *v) return true;
+    }
+    return false;
+}
+}  // namespace
+
+int RunTrayProgram(int argc, char** argv, const cli::GlobalOptions& options) {
+    if (!options.args.empty()) {
+        std::cerr << "ketrel: unexpected arguments\n" << cli::Usage();
+        return cli::kExitUsage;
+    }
+    // Decided before anything else, so a second copy leaves no trace.
+    SingleInstance instance;
+    if (!instance.acquire()) return cli::kExitOk;
+
+    if (!HasDisplay()) {
+        std::cerr << "ketrel: no display for the tray program; the subcommands work without "
+                     "one\n"
+                  << cli::Usage();
+        return cli::kExitFailed;
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Ketrel");
+    QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setWindowIcon(icons::AppIcon());
+    // The standard buttons of message boxes in the program's language.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::Chinese, QLocale::China), "qtbase", "_",
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(&qtTexts);
+    }
+
+    AppState state(AppState::ResolveAppDir(options.dir));
+    if (!options.port.empty()) state.SetPortNameForRun(options.port);
+
+    QtNotifier notifier;
+    ModalDialogRunner dialogs;
+    CMainFrame frame(state, notifier, dialogs);
+    notifier.setOwner(&frame);
+    frame.StartUp();
+    return QApplication::exec();
+}
+
+}  // namespace ketrel

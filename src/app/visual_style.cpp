@@ -1,0 +1,89 @@
+#include "visual_style.h"
+
+#include <QApplication>
+#include <QSettings>
+#include <QStyle>
+#include <QStyleFactory>
+#include <QWidget>
+
+#include "autostart.h"
+#include "qt_text.h"
+
+namespace ketrel {
+
+namespace {
+constexpr const char* kKey = "ApplicationLook";
+}
+
+const std::vector<VisualStyle>& VisualStyles() {
+    static const std::vector<VisualStyle> styles = {
+        {215, QStringLiteral("Office 2007 (蓝色样式)(&B)"), "Fusion", "#e3edf9", "#c3d7ef",
+         "#b5cce9", "#15428b", "#3c78c8"},
+        {216, QStringLiteral("Office 2007 (黑色样式)(&L)"), "Fusion", "#5f6369", "#3d4045",
+         "#2c2e31", "#ffffff", "#f0a030"},
+        {217, QStringLiteral("Office 2007 (银色样式)(&S)"), "Fusion", "#f4f5f7", "#d9dde3",
+         "#c9ced6", "#3b3b3b", "#7a8494"},
+        {218, QStringLiteral("Office 2007 (水绿色样式)(&A)"), "Fusion", "#e6f4f4", "#bfe0e0",
+         "#a6d2d2", "#1d5656", "#2a9a9a"},
+        {219, QStringLiteral("Windows 7(&D)"), "Windows", "#f5f8fc", "#dfe8f3", "#dde6f1",
+         "#1e395b", "#3399ff"},
+    };
+    return styles;
+}
+
+const VisualStyle& VisualStyleFor(int id) {
+    for (const auto& s : VisualStyles()) {
+        if (s.id == id) return s;
+    }
+    for (const auto& s : VisualStyles()) {
+        if (s.id == kDefaultApplicationLook) return s;
+    }
+    return VisualStyles().front();
+}
+
+QString VisualStyleSettingsPath() { return ToQ(UserConfigHome() + "/HDMIVardo/Vardo.conf"); }
+
+int StoredApplicationLook() {
+    QSettings settings(VisualStyleSettingsPath(), QSettings::IniFormat);
+    bool ok = false;
+    const int id = settings.value(kKey, kDefaultApplicationLook).toInt(&ok);
+    return ok ? VisualStyleFor(id).id : kDefaultApplicationLook;
+}
+
+void StoreApplicationLook(int id) {
+    QSettings settings(VisualStyleSettingsPath(), QSettings::IniFormat);
+    settings.setValue(kKey, id);
+    settings.sync();
+}
+
+void ApplyVisualStyle(QWidget* window, int id) {
+    const VisualStyle& s = VisualStyleFor(id);
+    if (QApplication::style()->name().compare(s.qtStyle, Qt::CaseInsensitive) != 0) {
+        if (QStyle* style = QStyleFactory::create(s.qtStyle)) QApplication::setStyle(style);
+    }
+    // Only the frame's own bars take the colours; pages and dialogs keep the plain palette so
+    // that their texts stay readable in every look.
+    const QString sheet =
+        QString(
+            "#ribbon { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 %1, stop:1 %2);"
+            " border-bottom: 1px solid %3; }"
+            "#ribbonTabRow QToolButton, #ribbonTabRow QLabel { color: %4; }"
+            "#ribbonCategory { background: %1; color: %4; border: 1px solid %3;"
+            " border-bottom: none; padding: 3px 14px; font-weight: bold; }"
+            "#ribbonPanel { background: rgba(255,255,255,40); border: 1px solid %3;"
+            " border-radius: 3px; }"
+            "#ribbonPanel QToolButton, #ribbonPanel QCheckBox { color: %4; }"
+            "#ribbonPanelCaption { background: %3; color: %4; padding: 1px 4px; }"
+            "#outlookPane { background: qlineargradient(x1:0, y1:0, x2:1, y2:0, stop:0 %1,"
+            " stop:1 %2); }"
+            "#outlookPane QToolButton { color: %4; }"
+            "#outlookPane QToolButton:checked { background: %5; color: white;"
+            " border-radius: 3px; }"
+            "QStatusBar { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 %1,"
+            " stop:1 %2); color: %4; }"
+            "QStatusBar QLabel { color: %4; }")
+            .arg(s.ribbonTop, s.ribbonBottom, s.panelCaption, s.captionText, s.accent);
+    window->setStyleSheet(sheet);
+}
+
+}  // namespace ketrel

@@ -1,0 +1,82 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDialog>
+#include <QPushButton>
+#include <QTest>
+#include <QVBoxLayout>
+
+#include "my_edit.h"
+
+namespace ketrel {
+namespace {
+
+TEST(CMyEdit, TypingIsLimitedToHexDigitsAndSpace) {
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        const char* typed;  // what the keyboard reports as text
+        const char* after;  // the field's text afterwards, starting from "1"
+    } cases[] = {
+        {Qt::Key_0, Qt::NoModifier, "0", "10"},
+        {Qt::Key_A, Qt::ShiftModifier, "A", "1A"},
+        {Qt::Key_F, Qt::NoModifier, "f", "1f"},
+        {Qt::Key_Space, Qt::NoModifier, " ", "1 "},
+        {Qt::Key_G, Qt::NoModifier, "g", "1"},
+        {Qt::Key_Minus, Qt::NoModifier, "-", "1"},
+        {Qt::Key_Return, Qt::NoModifier, "\r", "1"},
+        {Qt::Key_X, Qt::ShiftModifier, "X", "1"},
+        {Qt::Key_Backspace, Qt::NoModifier, "\b", ""},
+        {Qt::Key_Z, Qt::ControlModifier, "\x1a", "1"},  // Ctrl+Z types 26, not let through
+    };
+    for (const auto& c : cases) {
+        CMyEdit edit;
+        edit.setText("1");
+        QTest::sendKeyEvent(QTest::Click, &edit, c.key, QString::fromLatin1(c.typed), c.modifiers);
+        EXPECT_EQ(edit.text().toStdString(), c.after) << "key " << c.typed;
+    }
+}
+
+TEST(CMyEdit, KeysTypedOneByOneBuildTheCode) {
+    CMyEdit edit;
+    QTest::keyClicks(&edit, "0AgF-f 1");
+    EXPECT_EQ(edit.text(), "0AFf 1");
+    QTest::keyClick(&edit, Qt::Key_Left);
+    QTest::keyClick(&edit, Qt::Key_Delete);  // editing keys type nothing and still work
+    EXPECT_EQ(edit.text(), "0AFf ");
+}
+
+TEST(CMyEdit, PastedAndProgramTextIsNotFiltered) {
+    CMyEdit edit;
+    edit.setText("zz-!");
+    EXPECT_EQ(edit.text(), "zz-!");
+    edit.clear();
+    QApplication::clipboard()->setText("xyz-!");
+    QTest::keyClick(&edit, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(edit.text(), "xyz-!");
+    edit.selectAll();
+    QTest::keyClick(&edit, Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(edit.text(), "");
+    EXPECT_EQ(QApplication::clipboard()->text(), "xyz-!");
+}
+
+TEST(CMyEdit, EnterStillPressesTheDialogsDefaultButton) {
+    QDialog dialog;
+    auto* edit = new CMyEdit(&dialog);
+    auto* ok = new QPushButton("OK", &dialog);
+    ok->setDefault(true);
+    QObject::connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addWidget(edit);
+    layout->addWidget(ok);
+    dialog.show();
+    edit->setFocus();
+    edit->setText("12");
+    QTest::keyClick(edit, Qt::Key_Return);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(edit->text(), "12");
+}
+
+}  // namespace
+}  // namespace ketrel

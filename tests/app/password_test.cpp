@@ -1,0 +1,96 @@
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+
+#include "app_state.h"
+#include "app_test_support.h"
+#include "dialog_password.h"
+#include "ini_file.h"
+#include "password_gate.h"
+
+namespace ketrel {
+namespace {
+
+using test::RecordingNotifier;
+using test::ScriptedDialogRunner;
+using test::TempDir;
+
+class PasswordGateTest : public ::testing::Test {
+  protected:
+    // A program whose config.ini holds the given Author value (none when null).
+    AppState& start(const char* author) {
+        if (author) IniFile::write(dir.file("config.ini"), "Setup", "Author", author);
+        state = std::make_unique<AppState>(dir.path());
+        return *state;
+    }
+    // The dialog is answered by typing each text in turn and pressing 确定; when the texts run
+    // out without an accepted password, the user closes the dialog.
+    void answerWith(std::vector<std::string> typed) {
+        runner.answer = [this, typed](QDialog& d) {
+            auto& dialog = dynamic_cast<CDialogPassword&>(d);
+            EXPECT_EQ(dialog.windowTitle().toStdString(), "密码");
+            EXPECT_EQ(dialog.passwordField()->echoMode(), QLineEdit::Password);
+            for (const auto& t : typed) {
+                dialog.passwordField()->setText(QString::fromStdString(t));
+                dialog.OnOK();
+                fieldAfter.push_back(dialog.passwordField()->text().toStdString());
+                if (dialog.result() == QDialog::Accepted) return int(QDialog::Accepted);
+            }
+            return int(QDialog::Rejected);
+        };
+    }
+
+    TempDir dir;
+    std::unique_ptr<AppState> state;
+    RecordingNotifier notifier;
+    ScriptedDialogRunner runner;
+    std::vector<std::string> fieldAfter;
+};
+
+TEST_F(PasswordGateTest, NoPasswordSetNeverAsks) {
+    for (const char* author : {static_cast<const char*>(nullptr), "", "   "}) {
+        AppState& s = start(author);
+        EXPECT_TRUE(PassPasswordGate(s, notifier, runner));
+        EXPECT_TRUE(PassPasswordGate(s, notifier, runner));
+    }
+    EXPECT_EQ(runner.runs, 0);
+    EXPECT_TRUE(notifier.messages().empty());
+}
+
+TEST_F(PasswordGateTest, RightPasswordWithBlanksIsAcceptedAndNotAskedAgain) {
+    AppState& s = start("s3cret");
+    answerWith({"  s3cret \t"});
+    EXPECT_TRUE(PassPasswordGate(s, notifier, runner));
+    EXPECT_EQ(s.EnteredPassword(), "s3cret");
+    EXPECT_TRUE(PassPasswordGate(s, notifier, runner));
+    EXPECT_TRUE(PassPasswordGate(s, notifier, runner));
+    EXPECT_EQ(runner.runs, 1);
+    EXPECT_TRUE(notifier.messages().empty());
+}
+
+TEST_F(PasswordGateTest, WrongPasswordEmptiesTheFieldAndCancelStops) {
+    AppState& s = start("s3cret");
+    answerWith({"S3CRET", "   ", "nope"});
+    EXPECT_FALSE(PassPasswordGate(s, notifier, runner));
+    EXPECT_EQ(s.EnteredPassword(), "");
+    // A wrong one empties the field, an empty one leaves it as typed.
+    EXPECT_EQ(fieldAfter, (std::vector<std::string>{"", "   ", ""}));
+    const auto messages = notifier.messages();
+    ASSERT_EQ(messages.size(), 3u);
+    EXPECT_EQ(messages[0].text, "密码错误,请重新输入!");
+    EXPECT_EQ(messages[0].caption, "错误");
+    EXPECT_EQ(messages[0].icon, MessageIcon::Error);
+    EXPECT_EQ(messages[1].text, "密码不能为空!");
+    EXPECT_EQ(messages[1].caption, "提示");
+    EXPECT_EQ(messages[1].icon, MessageIcon::Warning);
+    EXPECT_EQ(messages[2].text, "密码错误,请重新输入!");
+
+    // The next gated action asks again, and a retry after a mistake is accepted.
+    fieldAfter.clear();
+    answerWith({"wrong", "s3cret"});
+    EXPECT_TRUE(PassPasswordGate(s, notifier, runner));
+    EXPECT_EQ(runner.runs, 2);
+}
+
+}  // namespace
+}  // namespace ketrel
