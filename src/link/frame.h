@@ -13,10 +13,10 @@ inline constexpr std::size_t kPayloadSize = 62;
 inline constexpr std::uint8_t kOpen = '{';
 inline constexpr std::uint8_t kClose = '}';
 
-// The receive ring. Frames are looked for only where they fit without crossing its end.
+// The receive ring. Frames are looked for only where they fit without crossing its end; the
+// last such start is 1984, where the 32nd of a run of back-to-back frames lands.
 inline constexpr std::size_t kRingSize = 2048;
-inline constexpr std::size_t kLastFrameStart =
-    kRingSize - kFrameSize;  // 1984: first start never scanned
+inline constexpr std::size_t kLastFrameStart = kRingSize - kFrameSize;  // 1984
 
 using Ring = std::array<std::uint8_t, kRingSize>;
 

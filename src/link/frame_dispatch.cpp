@@ -11,7 +11,7 @@ int FrameDispatcher::DispatchUnitFrames(frame::Ring& ring) {
     int handled = 0;
     std::size_t pos = 0;
     std::size_t step = 1;
-    while (pos < frame::kLastFrameStart) {
+    while (pos <= frame::kLastFrameStart) {
         if (ring[pos] == frame::kOpen && ring[pos + frame::kFrameSize - 1] == frame::kClose) {
             HandlePayload(&ring[pos + 1]);
             std::memset(&ring[pos], 0, frame::kFrameSize);

@@ -92,6 +92,9 @@ void ReceiveThread::waitForPass() const {
 
 bool ReceiveThread::pollSerialInput() {
     // Called with the lock held and no pause: the port is ours until the lock is released.
+    // Reading stops at the end of the ring, so a burst longer than the ring is dispatched in
+    // pieces instead of overwriting frames that no pass has seen yet; the rest stays queued and
+    // the next pass, which does not wait, reads it.
     for (;;) {
         const std::size_t room = frame::kRingSize - writeIndex_;
         const ssize_t n = port_.read(&ring_[writeIndex_], room);
@@ -99,6 +102,7 @@ bool ReceiveThread::pollSerialInput() {
         if (n == 0) return true;
         bytesReceived_ += static_cast<std::uint64_t>(n);
         writeIndex_ = (writeIndex_ + static_cast<std::size_t>(n)) % frame::kRingSize;
+        if (writeIndex_ == 0) return true;
     }
 }
 

@@ -87,15 +87,32 @@ TEST_F(DispatchTest, FramesNotSixtyFourApartNeedASecondPass) {
     EXPECT_EQ(rec.events(), (Events{"key PageUp", "key PageDown"}));
 }
 
-TEST_F(DispatchTest, OnlyStartsBelow1984AreScanned) {
-    put(1983, "ComputerSpace");
-    EXPECT_EQ(pass(), 1);
+TEST_F(DispatchTest, FramesAreFoundWhereverTheyFitInsideTheRing) {
+    // 1984 is where the 32nd of a run of back-to-back frames lands; it must act like the others.
+    for (const std::size_t start : {0u, 1983u, 1984u}) {
+        frame::Ring r{};
+        const std::string f = sim::UnitSimulator::MakeFrame("ComputerSpace");
+        std::memcpy(&r[start], f.data(), f.size());
+        EXPECT_EQ(dispatcher.DispatchUnitFrames(r), 1) << start;
+    }
+    // A frame that would cross the end of the ring is not read across it.
     frame::Ring late{};
     const std::string f = sim::UnitSimulator::MakeFrame("ComputerSpace");
-    std::memcpy(&late[1984], f.data(), f.size());
+    std::memcpy(&late[1985], f.data(), f.size() - 1);
+    late[0] = '}';
     EXPECT_EQ(dispatcher.DispatchUnitFrames(late), 0);
-    EXPECT_EQ(late[1984], '{') << "a frame that is never handled is never cleared";
-    EXPECT_EQ(rec.events(), Events{"key Space"});
+    EXPECT_EQ(late[1985], '{') << "a frame that is never handled is never cleared";
+    EXPECT_EQ(rec.events(), (Events{"key Space", "key Space", "key Space"}));
+}
+
+TEST_F(DispatchTest, ThirtyThreeBackToBackFramesAllAct) {
+    // The ring fills with whole frames from position 0; none may be lost at its end.
+    for (std::size_t k = 0; k < frame::kRingSize / frame::kFrameSize; ++k)
+        put(64 * k, "ComputerPageDown");
+    EXPECT_EQ(pass(), 32);
+    put(0, "ComputerPageDown");
+    EXPECT_EQ(pass(), 1);
+    EXPECT_EQ(rec.count(), 33u);
 }
 
 TEST_F(DispatchTest, OpenBraceWithoutCloseIsSkippedByteByByte) {

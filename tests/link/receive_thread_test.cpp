@@ -46,6 +46,19 @@ TEST_F(ReceiveThreadTest, FramesTenStrayBytesApartAreBothHandled) {
     EXPECT_EQ(actions.events(), (Events{"key PageUp", "key PageDown"}));
 }
 
+TEST_F(ReceiveThreadTest, ABurstLongerThanTheRingLosesNoFrame) {
+    std::string burst;
+    for (int i = 0; i < 40; ++i) burst += sim::UnitSimulator::MakeFrame("ComputerPageDown");
+    // Let the whole burst queue up, so the thread finds all of it at once.
+    link.PauseReceiver();
+    unit.sendRaw(burst);
+    ASSERT_TRUE(test::WaitUntil([&] { return link.CommHandle().queuedInput() >= 2560; }));
+    link.ResumeReceiver();
+    ASSERT_TRUE(eventually(40));
+    receiver.waitForPass();
+    EXPECT_EQ(actions.count(), 40u);
+}
+
 TEST_F(ReceiveThreadTest, GetInfoAnswersReachTheSink) {
     ASSERT_TRUE(link.PostCommand(frame::kGetInfo));
     ASSERT_TRUE(eventually(8));
