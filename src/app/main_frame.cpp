@@ -13,6 +13,7 @@
 #include "app_state.h"
 #include "autostart.h"
 #include "command_ids.h"
+#include "config_transfer.h"
 #include "desktop_actions.h"
 #include "dialog_card.h"
 #include "dialog_runner.h"
@@ -29,10 +30,6 @@
 #include "texts.h"
 #include "vardo_view.h"
 #include "visual_style.h"
-
-#ifdef KETREL_HAVE_CONFIG_TRANSFER
-#include "config_transfer.h"
-#endif
 
 namespace ketrel {
 
@@ -277,20 +274,10 @@ void CMainFrame::showNotYetAvailable() {
 }
 
 void CMainFrame::OnWriteConfiguration() {
-#ifdef KETREL_HAVE_CONFIG_TRANSFER
     WriteConfiguration(link_, state_.DatabasePath(), notifier_, *panes_);
-#else
-    showNotYetAvailable();
-#endif
 }
 
-void CMainFrame::OnWriteCards() {
-#ifdef KETREL_HAVE_CONFIG_TRANSFER
-    WriteCards(link_, state_.DatabasePath(), notifier_, *panes_);
-#else
-    showNotYetAvailable();
-#endif
-}
+void CMainFrame::OnWriteCards() { WriteCards(link_, state_.DatabasePath(), notifier_, *panes_); }
 
 void CMainFrame::OnPortSetup() {
     CDialogSerialPortSetup dialog(state_, link_, notifier_, this);

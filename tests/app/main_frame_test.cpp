@@ -29,14 +29,11 @@
 #include "outlook_bar.h"
 #include "ribbon_bar.h"
 #include "status_panes.h"
+#include "supplied_database.h"
 #include "texts.h"
 #include "unit_simulator.h"
 #include "vardo_view.h"
 #include "visual_style.h"
-
-#ifdef KETREL_HAVE_CONFIG_TRANSFER
-#include "supplied_database.h"
-#endif
 
 namespace ketrel {
 namespace {
@@ -55,9 +52,7 @@ class MainFrameTest : public ::testing::Test {
         std::string error;
         ASSERT_TRUE(unit.start(&error)) << error;
         setPort(unit.portPath());
-#ifdef KETREL_HAVE_CONFIG_TRANSFER
         ASSERT_TRUE(CreateSuppliedDatabase(dir.file("CONFIG"), &error)) << error;
-#endif
     }
 
     void setPort(const std::string& name) {
@@ -541,7 +536,6 @@ TEST_F(MainFrameTest, ViewOffersTheEditMenu) {
     menu->hide();
 }
 
-#ifdef KETREL_HAVE_CONFIG_TRANSFER
 TEST_F(MainFrameTest, WriteConfigurationFromTheRibbon) {
     CMainFrame& f = startAndSettle();
     StatusPanes& panes = f.statusPanes();
@@ -584,7 +578,6 @@ TEST_F(MainFrameTest, WriteCardsFromTheRibbon) {
     EXPECT_EQ(pane(StatusPanes::kStepText), "写入100%");
     EXPECT_EQ(f.receiver().pauseCount(), 0);
 }
-#endif
 
 }  // namespace
 }  // namespace ketrel
