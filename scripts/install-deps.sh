@@ -11,7 +11,7 @@ packages=(
     # core libraries
     libsqlite3-dev sqlite3 mdbtools-dev libglib2.0-dev
     # user interface
-    qt6-base-dev qt6-base-dev-tools libgl-dev
+    qt6-base-dev qt6-base-dev-tools libgl-dev qt6-serialport-dev qt6-translations-l10n
     # desktop actions: keys, display modes, power (D-Bus)
     libx11-dev libxtst-dev libxrandr-dev libdbus-1-dev dbus-daemon
     # X11 tests and screenshots
