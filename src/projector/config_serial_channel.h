@@ -7,14 +7,11 @@
 
 namespace ketrel::projector {
 
-// The import's channel operations on the configuration database file, one statement per call
-// with the file opened and closed around it. Texts are bound as parameters, so a quote in a
-// model name or a code is stored as it is. LoadCodes and LoadChannel have nothing to show.
+// The import's channel operations on the configuration database file through ConfigDb, with
+// the serial channel editor's statements and messages, for a caller without the editor's
+// window (tests, tools). LoadCodes and LoadChannel have nothing to show.
 class ConfigSerialChannel : public SerialChannelOperations {
   public:
-    // How long a statement waits for a database locked by another program.
-    static constexpr int kBusyTimeoutMs = 2000;
-
     ConfigSerialChannel(std::string configPath, int spNumber, Notifier& notifier);
 
     bool HasCode(const std::string& codeName) override;

@@ -11,11 +11,6 @@ inline constexpr const char* kNoPowerOff = "发送代码列表中无PowerOff项,
 inline constexpr const char* kNoVGA = "发送代码列表中无VGA项,请先添加后再选择导入!";
 inline constexpr const char* kNoVideo = "发送代码列表中无Video项,请先添加后再选择导入!";
 
-// The serial channel editor's own database messages.
-inline constexpr const char* kOpenConfigFailed = "sqlite3_open for Config error!!!";
-inline constexpr const char* kExecSPChannelFailed = "sqlite3_exec for SPChannel error!!!";
-inline constexpr const char* kExecSPTxCodeFailed = "sqlite3_exec for SPTxCode error!!!";
-
 // Captions.
 inline constexpr const char* kCaptionError = "错误";
 inline constexpr const char* kCaptionNotice = "提示";

@@ -311,7 +311,7 @@ TEST_P(ProjectorImportTest, AFailedChannelStatementShowsItsMessageAndTheRestStil
     ExecSql(config_, "drop table SPChannel");
     Choose("Alpha", "X1");
     EXPECT_TRUE(import_.Import(channel_));
-    EXPECT_EQ(notifier_.texts(), (std::vector<std::string>{texts::kExecSPChannelFailed}));
+    EXPECT_EQ(notifier_.texts(), (std::vector<std::string>{"sqlite3_exec for SPChannel error!!!"}));
     EXPECT_EQ(notifier_.messages()[0].caption, "");
     EXPECT_EQ(CodeOf(config_, kChannel, "Video"), kAlphaVideo);
 }
