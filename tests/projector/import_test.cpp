@@ -11,6 +11,7 @@
 #include "projector_import.h"
 #include "projector_test_support.h"
 #include "projector_texts.h"
+#include "supplied_database.h"
 #include "test_support.h"
 
 namespace ketrel::projector {
@@ -31,26 +32,10 @@ const std::string kAlphaX2Hdmi = "BE EF 03 06 00 0E D2 01 00 00 20 03 00";
 
 constexpr int kChannel = 1;
 
-// Used when the configuration area's own schema is not in the tree.
-constexpr const char* kMinimalConfig = R"(
-CREATE TABLE SPChannel (SPNumber INTEGER PRIMARY KEY, ChannelName TEXT NOT NULL,
-                        Protocol TEXT NOT NULL, Model TEXT NOT NULL DEFAULT '');
-CREATE TABLE SPTxCode (ID INTEGER PRIMARY KEY, SPNumber INTEGER NOT NULL,
-                       CodeName TEXT NOT NULL, Code TEXT NOT NULL DEFAULT '');
-INSERT INTO SPChannel VALUES (1, '串口1', '9600,None,8,1', '投影机'), (2, '串口2', '19200,None,8,1', '');
-INSERT INTO SPTxCode VALUES (1, 1, 'PowerOn', 'A5 01'), (2, 1, 'PowerOff', 'A5 02'),
-    (3, 1, 'VGA', 'A5 03'), (4, 1, 'Video', 'A5 04'), (5, 1, 'HDMI1', 'A5 05'),
-    (6, 2, 'PowerOn', ''), (7, 2, 'PowerOff', ''), (8, 2, 'VGA', ''), (9, 2, 'Video', '');
-)";
-
+// The configuration database the program ships, made the way the program makes it.
 void MakeConfig(const std::string& path) {
-    const std::string dir = std::string(KETREL_PROJECT_SOURCE_DIR) + "/resources/config/";
-    if (std::filesystem::exists(dir + "schema.sql") && std::filesystem::exists(dir + "seed.sql")) {
-        ExecSql(path, ReadBytes(dir + "schema.sql"));
-        ExecSql(path, ReadBytes(dir + "seed.sql"));
-    } else {
-        ExecSql(path, kMinimalConfig);
-    }
+    std::string error;
+    if (!CreateSuppliedDatabase(path, &error)) throw std::runtime_error(error);
 }
 
 // A snapshot of what the import may touch, and of everything it must not.
