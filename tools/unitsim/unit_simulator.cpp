@@ -21,6 +21,8 @@ namespace {
 
 // A pause this long ends a line that has no line end, and abandons a half-received block.
 constexpr int kIdleGapMs = 50;
+// Between two whole blocks the program may wait longer (it stops after a missing status).
+constexpr int kBlockAbandonGaps = 4;
 
 std::string Dotted(const block::Image& image, std::size_t offset) {
     return std::to_string(image[offset]) + "." + std::to_string(image[offset + 1]) + "." +
@@ -152,6 +154,11 @@ std::vector<std::string> UnitSimulator::receivedLines() const {
     return lines_;
 }
 
+bool UnitSimulator::receivingBlocks() const {
+    std::lock_guard lock(mutex_);
+    return mode_ == Mode::Block;
+}
+
 block::Image UnitSimulator::configImage() const {
     std::lock_guard lock(mutex_);
     return configImage_;
@@ -204,21 +211,27 @@ bool UnitSimulator::saveState(const std::string& path) const {
 
 void UnitSimulator::run() {
     std::uint8_t buffer[4096];
+    int idleGaps = 0;
     for (;;) {
         pollfd p[2] = {{masterFd_, POLLIN, 0}, {wakePipe_[0], POLLIN, 0}};
         const int r = ::poll(p, 2, kIdleGapMs);
         if (r < 0 && errno != EINTR) return;
         if (p[1].revents) return;
         if (r == 0) {
+            ++idleGaps;
             std::lock_guard lock(mutex_);
             if (!pending_.empty()) {
                 // A line without a line end, or a block that never completed.
                 if (mode_ == Mode::Command) lines_.push_back(pending_);
                 pending_.clear();
                 mode_ = Mode::Command;
+            } else if (mode_ == Mode::Block && idleGaps >= kBlockAbandonGaps) {
+                // The program gave up between two blocks: listen for commands again.
+                mode_ = Mode::Command;
             }
             continue;
         }
+        idleGaps = 0;
         if (p[0].revents & POLLIN) {
             const ssize_t n = ::read(masterFd_, buffer, sizeof buffer);
             if (n > 0) onBytes(buffer, static_cast<std::size_t>(n));

@@ -57,6 +57,8 @@ class UnitSimulator {
     // What the unit received: each command line without its line end, in order.
     std::vector<std::string> receivedLines() const;
     int blocksAccepted() const { return blocksAccepted_.load(); }
+    // Between "WriteConfig"/"WriteCard" and the last block (or an abandoned transfer).
+    bool receivingBlocks() const;
     block::Image configImage() const;
     block::Image cardImage() const;
     void setConfigImage(const block::Image& image);

@@ -1,0 +1,119 @@
+// The image, write-config and write-cards subcommands, run in-process against the simulated
+// unit; and the build step that places the supplied database.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "cli.h"
+#include "config_image.h"
+#include "config_test_support.h"
+#include "unit_simulator.h"
+
+namespace ketrel {
+namespace {
+
+struct Outcome {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+Outcome RunCli(const std::string& dir, const std::string& port, const std::string& subcommand,
+               std::vector<std::string> args = {}) {
+    cli::GlobalOptions options;
+    options.dir = dir;
+    options.port = port;
+    options.subcommand = subcommand;
+    options.args = std::move(args);
+    std::ostringstream out, err;
+    const int status = cli::Run(options, out, err);
+    return {status, out.str(), err.str()};
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST(ConfigCli, ImageWritesTheRawBytesOrAHexDump) {
+    test::SuppliedDb db;
+    test::RecordingNotifier quiet;
+    ConfigImage expected{};
+    ASSERT_TRUE(CompileConfigImage(ConfigDb(db.path, quiet), expected));
+
+    const std::string file = db.dir.file("image.bin");
+    const Outcome written = RunCli(db.dir.path(), "", "image", {"--out", file});
+    EXPECT_EQ(written.status, 0) << written.err;
+    EXPECT_EQ(ReadFile(file), std::string(expected.begin(), expected.end()));
+
+    const Outcome dump = RunCli(db.dir.path(), "", "image");
+    EXPECT_EQ(dump.status, 0) << dump.err;
+    std::istringstream lines(dump.out);
+    std::vector<std::string> all;
+    for (std::string line; std::getline(lines, line);) all.push_back(line);
+    ASSERT_EQ(all.size(), 128u);
+    EXPECT_EQ(all[0], "0000  A5 01 01 00 A7 00 00 00 00 00 00 00 00 00 00 00");
+    EXPECT_EQ(all[0x6B], "06B0  23 00 00 00 00 00 00 00 05 00 05 00 03 00 03 00");
+    EXPECT_EQ(all[127].substr(0, 6), "07F0  ");
+}
+
+TEST(ConfigCli, UsageAndFailures) {
+    test::TempDir empty;
+    const Outcome noDatabase = RunCli(empty.path(), "", "image");
+    EXPECT_EQ(noDatabase.status, 1);
+    EXPECT_EQ(noDatabase.err, "sqlite3_open for config error!!!\n提取数据失败！\n");
+    EXPECT_FALSE(std::filesystem::exists(empty.file("CONFIG")));
+
+    EXPECT_EQ(RunCli(empty.path(), "", "image", {"--bogus"}).status, 2);
+    EXPECT_EQ(RunCli(empty.path(), "", "image", {"--out"}).status, 2);
+    EXPECT_EQ(RunCli(empty.path(), "", "write-config", {"now"}).status, 2);
+
+    const Outcome noPort = RunCli(empty.path(), empty.file("no-such-port"), "write-cards");
+    EXPECT_EQ(noPort.status, 1);
+    EXPECT_EQ(noPort.err.rfind("端口无效或者被占用,请检查COM端口!\n", 0), 0u) << noPort.err;
+}
+
+TEST(ConfigCli, TransfersReportTheirOutcome) {
+    sim::UnitSimulator unit;
+    ASSERT_TRUE(unit.start());
+    test::SuppliedDb db;
+    test::InsertCards(db.path, 3);
+
+    const Outcome config = RunCli(db.dir.path(), unit.portPath(), "write-config");
+    EXPECT_EQ(config.status, 0) << config.err;
+    EXPECT_EQ(config.out, "写配置成功，校验成功！\n");
+    EXPECT_EQ(config.err, "");
+
+    sim::Faults faults;
+    faults.errorAtBlock = 2;
+    unit.setFaults(faults);
+    const Outcome cards = RunCli(db.dir.path(), unit.portPath(), "write-cards");
+    EXPECT_EQ(cards.status, 1);
+    EXPECT_EQ(cards.out, "");
+    EXPECT_EQ(cards.err, "写卡失败1！\n");
+}
+
+// The build step behind ketrel_place_config: the supplied file goes where none is, and a file
+// that is there (the user's configuration) stays as it is.
+TEST(PlaceConfig, CopiesOnlyWhereNoFileIs) {
+    test::SuppliedDb supplied;
+    test::TempDir target;
+    const auto place = [&](const std::string& to) {
+        const std::string command = std::string("'") + KETREL_CMAKE + "' -DFROM='" + supplied.path +
+                                    "' -DTO='" + to + "' -P '" + KETREL_PLACE_SCRIPT +
+                                    "' >/dev/null";
+        return std::system(command.c_str());
+    };
+    ASSERT_EQ(place(target.file("new/CONFIG")), 0);
+    EXPECT_EQ(ReadFile(target.file("new/CONFIG")), ReadFile(supplied.path));
+
+    { std::ofstream(target.file("CONFIG")) << "edited by the user"; }
+    ASSERT_EQ(place(target.file("CONFIG")), 0);
+    EXPECT_EQ(ReadFile(target.file("CONFIG")), "edited by the user");
+}
+
+}  // namespace
+}  // namespace ketrel

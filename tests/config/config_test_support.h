@@ -1,0 +1,89 @@
+#pragma once
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "supplied_database.h"
+#include "test_support.h"
+
+namespace ketrel::test {
+
+// Runs statements on a database file directly, bypassing the layer under test, to arrange a
+// case or to look at the outcome.
+inline void RawExec(const std::string& path, const std::string& statements) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+    char* error = nullptr;
+    const int rc = sqlite3_exec(db, statements.c_str(), nullptr, nullptr, &error);
+    const std::string message = error ? error : "";
+    sqlite3_free(error);
+    sqlite3_close(db);
+    ASSERT_EQ(rc, SQLITE_OK) << message << "\n" << statements;
+}
+
+inline std::string RawValue(const std::string& path, const std::string& query) {
+    sqlite3* db = nullptr;
+    std::string out;
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        sqlite3_stmt* st = nullptr;
+        if (sqlite3_prepare_v2(db, query.c_str(), -1, &st, nullptr) == SQLITE_OK &&
+            sqlite3_step(st) == SQLITE_ROW) {
+            const unsigned char* text = sqlite3_column_text(st, 0);
+            out = text ? reinterpret_cast<const char*>(text) : "";
+        }
+        sqlite3_finalize(st);
+    }
+    sqlite3_close(db);
+    return out;
+}
+
+// Inserts cards "1".."count" with actions derived from the number.
+inline void InsertCards(const std::string& path, int count) {
+    std::string sql = "BEGIN;";
+    for (int i = 1; i <= count; ++i) {
+        sql += "insert into Card(ID,Enter,Leave) values('" + std::to_string(i) + "'," +
+               std::to_string(i % 10) + "," + std::to_string((i + 3) % 10) + ");";
+    }
+    sql += "COMMIT;";
+    RawExec(path, sql);
+}
+
+// A temporary directory holding a fresh copy of the supplied database.
+class SuppliedDb {
+  public:
+    SuppliedDb() {
+        std::string error;
+        created = CreateSuppliedDatabase(path, &error);
+        EXPECT_TRUE(created) << error;
+    }
+    TempDir dir;
+    std::string path = dir.file("CONFIG");
+    bool created = false;
+};
+
+class RecordingProgress : public Progress {
+  public:
+    void setRange(int low, int high) override {
+        add("range " + std::to_string(low) + ".." + std::to_string(high));
+    }
+    void setPosition(int position) override { add("position " + std::to_string(position)); }
+    void setStepText(const std::string& text) override { add("text " + text); }
+    std::vector<std::string> events() const {
+        std::lock_guard lock(mutex_);
+        return events_;
+    }
+
+  private:
+    void add(std::string e) {
+        std::lock_guard lock(mutex_);
+        events_.push_back(std::move(e));
+    }
+    mutable std::mutex mutex_;
+    std::vector<std::string> events_;
+};
+
+}  // namespace ketrel::test

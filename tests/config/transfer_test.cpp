@@ -1,0 +1,348 @@
+// The two transfers end to end: the real serial link and receive thread against the simulated
+// unit on a pseudo-terminal, one case per way the unit can answer.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "app_state.h"
+#include "config_image.h"
+#include "config_test_support.h"
+#include "config_transfer.h"
+#include "frame.h"
+#include "frame_dispatch.h"
+#include "receive_thread.h"
+#include "serial_link.h"
+#include "unit_simulator.h"
+
+namespace ketrel {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+class InfoRecorder : public FrameSink {
+  public:
+    void infoLine(const std::string& key, const std::string& value) override {
+        std::lock_guard lock(mutex_);
+        lines_.push_back(key + "=" + value);
+    }
+    bool has(const std::string& line) const {
+        std::lock_guard lock(mutex_);
+        return std::find(lines_.begin(), lines_.end(), line) != lines_.end();
+    }
+
+  private:
+    mutable std::mutex mutex_;
+    Strings lines_;
+};
+
+class TransferTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(db.created);
+        std::string error;
+        ASSERT_TRUE(unit.start(&error)) << error;
+        link.AttachReceiver(&receiver);
+        ASSERT_TRUE(receiver.start());
+        ASSERT_TRUE(link.OpenCommPort(unit.portPath())) << link.PortFailureHint(unit.portPath());
+    }
+    void TearDown() override {
+        link.ClosePort();
+        receiver.stop();
+        link.AttachReceiver(nullptr);
+    }
+
+    // The receive thread is no longer paused and hands the unit's frames on again.
+    void expectReceiverRuns() {
+        EXPECT_EQ(receiver.pauseCount(), 0);
+        const std::string marker = "Model=after-" + std::to_string(++markers_);
+        unit.sendFrame(marker);
+        EXPECT_TRUE(test::WaitUntil([&] { return sink.has(marker); })) << marker;
+    }
+
+    ConfigImage compiledImage() {
+        test::RecordingNotifier quiet;
+        ConfigImage image{};
+        EXPECT_TRUE(CompileConfigImage(ConfigDb(db.path, quiet), image));
+        return image;
+    }
+
+    test::SuppliedDb db;
+    sim::UnitSimulator unit;
+    test::RecordingNotifier notifier;
+    test::RecordingProgress progress;
+    SerialLink link{notifier};
+    NoPcActions actions;
+    InfoRecorder sink;
+    SharedText openAppPath;
+    FrameDispatcher dispatcher{actions, sink, openAppPath};
+    ReceiveThread receiver{link.CommHandle(), [this](frame::Ring& ring) {
+                               return dispatcher.DispatchUnitFrames(ring);
+                           }};
+
+  private:
+    int markers_ = 0;
+};
+
+const Strings kAllSteps = {"range 0..7",   "position 0", "text 写入",    "position 0",
+                           "text 写入0%",  "position 1", "text 写入14%", "position 2",
+                           "text 写入28%", "position 3", "text 写入42%", "position 4",
+                           "text 写入57%", "position 5", "text 写入71%", "position 6",
+                           "text 写入85%", "position 7", "text 写入100%"};
+
+Strings StepsUpTo(int blocksReady) {
+    return Strings(kAllSteps.begin(), kAllSteps.begin() + 3 + 2 * blocksReady);
+}
+
+TEST_F(TransferTest, ConfigurationIsWrittenVerifiedAndTakenIntoUse) {
+    test::RecordingNotifier quiet;
+    ASSERT_TRUE(SetConfigValue(db.path, quiet, "DeviceId", "00112233445566AA"));
+    ASSERT_TRUE(SetConfigValue(db.path, quiet, "IPAddress", "10.1.2.3"));
+    ASSERT_TRUE(SetConfigValue(db.path, quiet, "DHCP", "0"));
+
+    EXPECT_TRUE(WriteConfiguration(link, db.path, notifier, progress));
+
+    ASSERT_EQ(notifier.texts(), Strings{"写配置成功，校验成功！"});
+    EXPECT_EQ(notifier.messages()[0].caption, "提示");
+    EXPECT_EQ(notifier.messages()[0].icon, MessageIcon::Information);
+    EXPECT_EQ(progress.events(), kAllSteps);
+    EXPECT_EQ(unit.receivedLines(), (Strings{"WriteConfig", "ReadConfig", "InitConfig"}));
+    EXPECT_EQ(unit.blocksAccepted(), 8);
+    EXPECT_EQ(unit.configImage(), compiledImage());
+    expectReceiverRuns();
+    // The unit took the new identity: its information lines report it.
+    ASSERT_TRUE(link.PostCommand(frame::kGetInfo));
+    EXPECT_TRUE(test::WaitUntil([&] { return sink.has("deviceid=00112233445566AA"); }));
+    EXPECT_TRUE(test::WaitUntil([&] { return sink.has("cip=10.1.2.3"); }));
+    EXPECT_TRUE(test::WaitUntil([&] { return sink.has("dhcp=0"); }));
+}
+
+struct FaultCase {
+    const char* name;
+    sim::Faults faults;
+    Strings messages;
+    Strings lines;
+    int blocksAccepted;
+    int progressBlocks;  // blocks whose status moved the progress bar
+};
+
+sim::Faults Fault(void (*set)(sim::Faults&)) {
+    sim::Faults f;
+    set(f);
+    return f;
+}
+
+TEST_F(TransferTest, ConfigurationFaultsShowTheirMessage) {
+    const FaultCase cases[] = {
+        {"Error at block 3",
+         Fault([](sim::Faults& f) { f.errorAtBlock = 3; }),
+         {"写配置失败1！"},
+         {"WriteConfig"},
+         3,
+         3},
+        {"no OK",
+         Fault([](sim::Faults& f) { f.noOk = true; }),
+         {"写配置失败3！"},
+         {"WriteConfig"},
+         0,
+         0},
+        {"status too late",
+         Fault([](sim::Faults& f) { f.statusDelayMs = 40; }),
+         {"写配置失败1！"},
+         {"WriteConfig"},
+         1,
+         0},
+        {"last byte read back different",
+         Fault([](sim::Faults& f) { f.corruptReadbackByte = 2047; }),
+         {"校验出错，请重新写入！"},
+         {"WriteConfig", "ReadConfig"},
+         8,
+         8},
+        {"short read-back",
+         Fault([](sim::Faults& f) { f.shortReadback = true; }),
+         {"读取失败！"},
+         {"WriteConfig", "ReadConfig"},
+         8,
+         8},
+        {"no OK to InitConfig",
+         Fault([](sim::Faults& f) { f.noInitOk = true; }),
+         {"应答超时！"},
+         {"WriteConfig", "ReadConfig", "InitConfig"},
+         8,
+         8},
+    };
+    int accepted = 0;
+    for (const FaultCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        notifier.clear();
+        test::RecordingProgress steps;
+        const std::size_t linesBefore = unit.receivedLines().size();
+        unit.setFaults(c.faults);
+
+        EXPECT_FALSE(WriteConfiguration(link, db.path, notifier, steps));
+
+        EXPECT_EQ(notifier.texts(), c.messages);
+        for (const auto& m : notifier.messages()) {
+            EXPECT_EQ(m.caption, "提示");
+            EXPECT_EQ(m.icon, MessageIcon::Error);
+        }
+        const Strings all = unit.receivedLines();
+        EXPECT_EQ(Strings(all.begin() + static_cast<std::ptrdiff_t>(linesBefore), all.end()),
+                  c.lines);
+        EXPECT_EQ(unit.blocksAccepted() - accepted, c.blocksAccepted);
+        accepted = unit.blocksAccepted();
+        EXPECT_EQ(steps.events(), StepsUpTo(c.progressBlocks));
+        unit.setFaults({});
+        expectReceiverRuns();
+        // After a transfer the program abandoned, the unit listens for commands again.
+        EXPECT_TRUE(test::WaitUntil([&] { return !unit.receivingBlocks(); }));
+    }
+}
+
+TEST_F(TransferTest, AParserWarningDoesNotStopTheWrite) {
+    test::RecordingNotifier quiet;
+    ASSERT_TRUE(SetConfigValue(db.path, quiet, "Gateway", ""));
+    EXPECT_TRUE(WriteConfiguration(link, db.path, notifier, progress));
+    EXPECT_EQ(notifier.texts(), (Strings{"分割IP地址字符串超上限!", "写配置成功，校验成功！"}));
+    expectReceiverRuns();
+}
+
+TEST_F(TransferTest, WithThePortClosedOnlyThePortMessageAppears) {
+    link.ClosePort();
+    // A database path that cannot be opened: touching it would add its own message.
+    const std::string missing = db.dir.file("absent/CONFIG");
+    EXPECT_FALSE(WriteConfiguration(link, missing, notifier, progress));
+    EXPECT_FALSE(WriteCards(link, missing, notifier, progress));
+    const Strings portMessage = {"串口无效，请检查电脑串口是否正常！"};
+    EXPECT_EQ(notifier.texts(), (Strings{portMessage[0], portMessage[0]}));
+    for (const auto& m : notifier.messages()) {
+        EXPECT_EQ(m.caption, "错误");
+        EXPECT_EQ(m.icon, MessageIcon::Error);
+    }
+    EXPECT_TRUE(progress.events().empty());
+    EXPECT_TRUE(unit.receivedLines().empty());
+    EXPECT_EQ(receiver.pauseCount(), 0);
+}
+
+TEST_F(TransferTest, AnUnreadableDatabaseSendsNothing) {
+    const std::string missing = db.dir.file("absent/CONFIG");
+    EXPECT_FALSE(WriteConfiguration(link, missing, notifier, progress));
+    EXPECT_EQ(notifier.texts(), (Strings{"sqlite3_open for config error!!!", "提取数据失败！"}));
+    notifier.clear();
+    EXPECT_FALSE(WriteCards(link, missing, notifier, progress));
+    EXPECT_EQ(notifier.texts(), (Strings{"sqlite3_open for config error!!!"}));
+    test::RawExec(db.path, "delete from SystemConfig where ID = 35");
+    notifier.clear();
+    EXPECT_FALSE(WriteConfiguration(link, db.path, notifier, progress));
+    EXPECT_EQ(notifier.texts(), (Strings{"获取数据表格行数不正确!", "提取数据失败！"}));
+    EXPECT_TRUE(progress.events().empty());
+    EXPECT_TRUE(unit.receivedLines().empty());
+    expectReceiverRuns();
+}
+
+TEST_F(TransferTest, CardsAreWrittenAndVerified) {
+    test::InsertCards(db.path, 340);
+    EXPECT_TRUE(WriteCards(link, db.path, notifier, progress));
+    ASSERT_EQ(notifier.texts(), Strings{"写卡成功，校验成功！"});
+    EXPECT_EQ(notifier.messages()[0].icon, MessageIcon::Information);
+    EXPECT_EQ(progress.events(), kAllSteps);
+    EXPECT_EQ(unit.receivedLines(), (Strings{"WriteCard", "ReadCard"}));
+    test::RecordingNotifier quiet;
+    ConfigImage expected{};
+    ASSERT_TRUE(LoadCards(ConfigDb(db.path, quiet), expected));
+    EXPECT_EQ(unit.cardImage(), expected);
+    EXPECT_EQ(unit.configImage(), ConfigImage{});  // the other image is left alone
+    expectReceiverRuns();
+}
+
+TEST_F(TransferTest, AnEmptyCardTableClearsTheUnitsList) {
+    ConfigImage old;
+    old.fill(0x33);
+    unit.setCardImage(old);
+    EXPECT_TRUE(WriteCards(link, db.path, notifier, progress));
+    EXPECT_EQ(notifier.texts(), Strings{"写卡成功，校验成功！"});
+    EXPECT_EQ(unit.cardImage(), ConfigImage{});
+    expectReceiverRuns();
+}
+
+TEST_F(TransferTest, MoreThan340CardsAreRefusedBeforeAnythingIsSent) {
+    test::InsertCards(db.path, 341);
+    EXPECT_FALSE(WriteCards(link, db.path, notifier, progress));
+    EXPECT_EQ(notifier.texts(), Strings{"IC卡数量超出最大上限300张，无法写入!"});
+    EXPECT_TRUE(unit.receivedLines().empty());
+    EXPECT_TRUE(progress.events().empty());
+    expectReceiverRuns();
+}
+
+TEST_F(TransferTest, CardFaultsShowTheirMessage) {
+    test::InsertCards(db.path, 12);
+    const FaultCase cases[] = {
+        {"Error at block 7",
+         Fault([](sim::Faults& f) { f.errorAtBlock = 7; }),
+         {"写卡失败1！"},
+         {"WriteCard"},
+         7,
+         7},
+        {"no OK",
+         Fault([](sim::Faults& f) { f.noOk = true; }),
+         {"写卡失败3！"},
+         {"WriteCard"},
+         0,
+         0},
+        {"first byte read back different",
+         Fault([](sim::Faults& f) { f.corruptReadbackByte = 0; }),
+         {"校验出错，请重新写入！"},
+         {"WriteCard", "ReadCard"},
+         8,
+         8},
+        {"short read-back",
+         Fault([](sim::Faults& f) { f.shortReadback = true; }),
+         {"读取失败！"},
+         {"WriteCard", "ReadCard"},
+         8,
+         8},
+    };
+    int accepted = 0;
+    for (const FaultCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        notifier.clear();
+        test::RecordingProgress steps;
+        const std::size_t linesBefore = unit.receivedLines().size();
+        unit.setFaults(c.faults);
+
+        EXPECT_FALSE(WriteCards(link, db.path, notifier, steps));
+
+        EXPECT_EQ(notifier.texts(), c.messages);
+        const Strings all = unit.receivedLines();
+        EXPECT_EQ(Strings(all.begin() + static_cast<std::ptrdiff_t>(linesBefore), all.end()),
+                  c.lines);
+        EXPECT_EQ(unit.blocksAccepted() - accepted, c.blocksAccepted);
+        accepted = unit.blocksAccepted();
+        EXPECT_EQ(steps.events(), StepsUpTo(c.progressBlocks));
+        unit.setFaults({});
+        expectReceiverRuns();
+        // After a transfer the program abandoned, the unit listens for commands again.
+        EXPECT_TRUE(test::WaitUntil([&] { return !unit.receivingBlocks(); }));
+    }
+}
+
+TEST(BlockFrame, ChecksumAndLayout) {
+    const std::uint8_t digits[] = {'1', '2', '3', '4', '5', '6', '7', '8', '9'};
+    EXPECT_EQ(block::Crc16Modbus(digits, sizeof digits), 0x4B37);
+    const std::array<std::uint8_t, 260> zeros{};
+    EXPECT_EQ(block::Crc16Modbus(zeros.data(), zeros.size()), 0x0B64);
+
+    ConfigImage image{};
+    for (std::size_t i = 0; i < image.size(); ++i) image[i] = static_cast<std::uint8_t>(i * 7);
+    const block::Frame frame = block::ImageBlockFrame(image, 5);
+    EXPECT_TRUE(std::equal(frame.begin(), frame.begin() + 256, image.begin() + 5 * 256));
+    EXPECT_EQ(frame[256], 5);
+    EXPECT_EQ(frame[257], 0);
+    EXPECT_EQ(frame[258], 1);
+    EXPECT_EQ(frame[259], 0);
+    const std::uint16_t crc = block::Crc16Modbus(frame.data(), 260);
+    EXPECT_EQ(frame[260], crc >> 8);  // high byte first
+    EXPECT_EQ(frame[261], crc & 0xFF);
+}
+
+}  // namespace
+}  // namespace ketrel
