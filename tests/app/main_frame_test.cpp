@@ -221,7 +221,7 @@ TEST_F(MainFrameTest, FirstRunSetsAutoStartAndTheCheckBoxMirrorsIt) {
 }
 
 TEST_F(MainFrameTest, HiddenInTheTrayUntilDoubleClicked) {
-    CMainFrame& f = start();
+    CMainFrame& f = startAndSettle();
     EXPECT_FALSE(f.isVisible());
     EXPECT_EQ(f.windowTitle().toStdString(), "KetrelV4.0");
     EXPECT_EQ(f.size(), QSize(1024, 700));
