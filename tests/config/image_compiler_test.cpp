@@ -257,7 +257,7 @@ struct HexCase {
 std::string Tokens(int count) {
     std::string out;
     for (int i = 0; i < count; ++i) {
-        char b[4];
+        char b[16];
         std::snprintf(b, sizeof b, "%02X", i);
         out += (i ? " " : "") + std::string(b);
     }
