@@ -1,5 +1,4 @@
-// The simulated unit's side of the transfers that the transfer tests do not reach: its control
-// commands for the fault switches and the state file that keeps its images across runs.
+// The simulated unit keeps its two images across runs in its state file.
 #include <gtest/gtest.h>
 
 #include "config_test_support.h"
@@ -9,31 +8,6 @@
 
 namespace ketrel {
 namespace {
-
-TEST(UnitSimulator, FaultSwitchesByControlCommand) {
-    sim::UnitSimulator unit;
-    struct Case {
-        const char* command;
-        bool (*check)(const sim::Faults&);
-    };
-    const Case cases[] = {
-        {"fault no-ok", [](const sim::Faults& f) { return f.noOk; }},
-        {"fault no-init-ok", [](const sim::Faults& f) { return f.noInitOk; }},
-        {"fault error-at-block 3", [](const sim::Faults& f) { return f.errorAtBlock == 3; }},
-        {"fault corrupt-readback 2047",
-         [](const sim::Faults& f) { return f.corruptReadbackByte == 2047; }},
-        {"fault short-readback", [](const sim::Faults& f) { return f.shortReadback; }},
-        {"fault status-delay 30", [](const sim::Faults& f) { return f.statusDelayMs == 30; }},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(unit.control("faults clear"), "");
-        EXPECT_EQ(unit.control(c.command), "") << c.command;
-        EXPECT_TRUE(c.check(unit.faults())) << c.command;
-    }
-    EXPECT_EQ(unit.control("faults clear"), "");
-    EXPECT_EQ(unit.faults().errorAtBlock, -1);
-    EXPECT_NE(unit.control("fault no-such-fault"), "");
-}
 
 TEST(UnitSimulator, StateFileKeepsBothImagesAcrossRuns) {
     test::SuppliedDb db;
