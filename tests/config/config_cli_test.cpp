@@ -1,5 +1,5 @@
-// The image, write-config and write-cards subcommands, run in-process against the simulated
-// unit; and the build step that places the supplied database.
+// The image subcommand and the failures of all three, run in-process; and the build step that
+// places the supplied database.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -10,7 +10,6 @@
 #include "cli.h"
 #include "config_image.h"
 #include "config_test_support.h"
-#include "unit_simulator.h"
 
 namespace ketrel {
 namespace {
@@ -73,26 +72,6 @@ TEST(ConfigCli, UsageAndFailures) {
     const Outcome noPort = RunCli(empty.path(), empty.file("no-such-port"), "write-cards");
     EXPECT_EQ(noPort.status, 1);
     EXPECT_EQ(noPort.err.rfind("端口无效或者被占用,请检查COM端口!\n", 0), 0u) << noPort.err;
-}
-
-TEST(ConfigCli, TransfersReportTheirOutcome) {
-    sim::UnitSimulator unit;
-    ASSERT_TRUE(unit.start());
-    test::SuppliedDb db;
-    test::InsertCards(db.path, 3);
-
-    const Outcome config = RunCli(db.dir.path(), unit.portPath(), "write-config");
-    EXPECT_EQ(config.status, 0) << config.err;
-    EXPECT_EQ(config.out, "写配置成功，校验成功！\n");
-    EXPECT_EQ(config.err, "");
-
-    sim::Faults faults;
-    faults.errorAtBlock = 2;
-    unit.setFaults(faults);
-    const Outcome cards = RunCli(db.dir.path(), unit.portPath(), "write-cards");
-    EXPECT_EQ(cards.status, 1);
-    EXPECT_EQ(cards.out, "");
-    EXPECT_EQ(cards.err, "写卡失败1！\n");
 }
 
 // The build step behind ketrel_place_config: the supplied file goes where none is, and a file
