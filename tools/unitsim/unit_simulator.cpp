@@ -219,15 +219,22 @@ void UnitSimulator::run() {
         if (p[1].revents) return;
         if (r == 0) {
             ++idleGaps;
-            std::lock_guard lock(mutex_);
-            if (!pending_.empty()) {
-                // A line without a line end, or a block that never completed.
-                if (mode_ == Mode::Command) lines_.push_back(pending_);
-                pending_.clear();
-                mode_ = Mode::Command;
-            } else if (mode_ == Mode::Block && idleGaps >= kBlockAbandonGaps) {
-                // The program gave up between two blocks: listen for commands again.
-                mode_ = Mode::Command;
+            std::string idleLine;
+            {
+                std::lock_guard lock(mutex_);
+                if (!pending_.empty()) {
+                    // A line without a line end, or a block that never completed.
+                    if (mode_ == Mode::Command) lines_.push_back(idleLine = pending_);
+                    pending_.clear();
+                    mode_ = Mode::Command;
+                } else if (mode_ == Mode::Block && idleGaps >= kBlockAbandonGaps) {
+                    // The program gave up between two blocks: listen for commands again.
+                    mode_ = Mode::Command;
+                }
+            }
+            // The gateway's and the socket's lines end by this pause alone.
+            if (IotDevice::IsIotLine(idleLine)) {
+                iot_.handleLine(idleLine, [this](std::string_view bytes) { writeAll(bytes); });
             }
             continue;
         }
@@ -413,6 +420,8 @@ std::string UnitSimulator::control(const std::string& line) {
         else
             return "error: unknown fault " + name;
         setFaults(f);
+    } else if (cmd == "iot") {
+        return iot_.control(rest);
     } else if (cmd == "faults" && rest == "clear") {
         setFaults(Faults{});
     } else if (cmd == "lines") {
@@ -424,7 +433,7 @@ std::string UnitSimulator::control(const std::string& line) {
         return "frame TEXT | pc NAME | swipe NUMBER | raw HEX | info KEY VALUE | "
                "fault no-answer|delay MS|prefix TEXT|no-ok|no-init-ok|error-at-block "
                "N|corrupt-readback N|"
-               "short-readback|status-delay MS | faults clear | lines";
+               "short-readback|status-delay MS | faults clear | lines | iot help";
     } else {
         return "error: unknown command " + cmd + " (try help)";
     }

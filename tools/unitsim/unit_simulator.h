@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "block_frame.h"
+#include "iot_device.h"
 
 namespace ketrel::sim {
 
@@ -74,6 +75,9 @@ class UnitSimulator {
     // info KEY VALUE, fault NAME [VALUE], faults clear, lines, help.
     std::string control(const std::string& line);
 
+    // The gateway and smart socket behind the unit.
+    IotDevice& iot() { return iot_; }
+
   private:
     enum class Mode { Command, Block };
 
@@ -105,6 +109,7 @@ class UnitSimulator {
     block::Image configImage_{};
     block::Image cardImage_{};
     std::atomic<int> blocksAccepted_{0};
+    IotDevice iot_;
 };
 
 }  // namespace ketrel::sim
