@@ -1,0 +1,41 @@
+#include "iot_transaction.h"
+
+#include "serial_link.h"
+#include "wait_iot_ack.h"
+
+namespace ketrel::iot {
+
+ExchangeResult RunExchange(SerialLink& link,
+                           const std::function<std::optional<std::string>()>& prepare,
+                           Await await) {
+    ExchangeResult result;
+    if (!link.RequirePort()) return result;
+    SerialLink::Exchange exchange(link);
+    const std::optional<std::string> line = prepare();
+    if (!line) {
+        result.outcome = ExchangeResult::Outcome::Stopped;
+        return result;
+    }
+    // A failed write is reported by the link ("写入数据失败!") and then, like a short one,
+    // ends the exchange without a wait.
+    if (!link.SendCommand(*line)) {
+        result.outcome = ExchangeResult::Outcome::SendFailed;
+        return result;
+    }
+    if (await == Await::Nothing) {
+        result.outcome = ExchangeResult::Outcome::Sent;
+        return result;
+    }
+    const bool data = await == Await::Data;
+    const bool replied = WaitIoTAck(link.CommHandle(), data ? kDataPolls : kStatusPolls,
+                                    result.fields.data(), data ? kDataFields : kStatusFields);
+    result.outcome = replied ? ExchangeResult::Outcome::Replied : ExchangeResult::Outcome::NoReply;
+    return result;
+}
+
+ExchangeResult RunExchange(SerialLink& link, const std::string& line, Await await) {
+    return RunExchange(
+        link, [&line] { return std::optional<std::string>(line); }, await);
+}
+
+}  // namespace ketrel::iot

@@ -1,0 +1,134 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "gateway.h"
+#include "iot_fixture.h"
+#include "iot_texts.h"
+#include "smart_socket.h"
+#include "texts.h"
+
+namespace ketrel::test {
+namespace {
+
+using sim::IotFaults;
+
+class GatewayExchange : public IotFixture {
+  protected:
+    iot::Gateway gateway{link, notifier};
+};
+
+TEST_F(GatewayExchange, NameAndPasswordTravelAsSixteenPackedBytes) {
+    struct Case {
+        bool password;
+        std::string text;
+        std::string line;
+    } cases[] = {
+        {false, "ab", "IoTSetData:250,25185,0,0,0,0,0,0,0,8"},
+        {false, "", "IoTSetData:250,0,0,0,0,0,0,0,0,8"},
+        {true, "0123456789abcdef",
+         "IoTSetData:251,12592,13106,13620,14134,14648,25185,25699,26213,8"},
+        // Five Chinese characters take 15 bytes in UTF-8 and still fit.
+        {false, "教室网关一", ""},
+    };
+    for (const auto& c : cases) {
+        notifier.clear();
+        c.password ? gateway.WritePassword(c.text) : gateway.WriteName(c.text);
+        if (!c.line.empty()) {
+            EXPECT_EQ(LastLine(), c.line);
+        }
+        EXPECT_EQ(c.password ? unit.iot().wifiPassword() : unit.iot().wifiName(), c.text);
+        EXPECT_EQ(notifier.texts(), std::vector<std::string>{texts::kGatewayWritten});
+        ASSERT_FALSE(notifier.messages().empty());
+        EXPECT_EQ(notifier.messages()[0].caption, texts::kCaptionNotice);
+        EXPECT_EQ(notifier.messages()[0].icon, MessageIcon::Warning);
+        ExpectReceiverRunning();
+    }
+    gateway.ClearToDefaults();
+    EXPECT_EQ(LastLine(), "IoTSetData:252,0,0,0,0,0,0,0,0,8");
+    EXPECT_EQ(unit.iot().wifiName(), sim::IotDevice::kDefaultName);
+    ExpectReceiverRunning();
+}
+
+TEST_F(GatewayExchange, TextBeyondSixteenBytesIsNotSentAndTheUserIsTold) {
+    // Six Chinese characters: 18 bytes.
+    gateway.WriteName("教室网关一二");
+    gateway.WritePassword("0123456789abcdefg");
+    EXPECT_EQ(notifier.texts(),
+              (std::vector<std::string>{"名称占18个字节，超过了16个字节，未写入!",
+                                        "密码占17个字节，超过了16个字节，未写入!"}));
+    // Nothing reaches the unit, not even after its pause.
+    std::this_thread::sleep_for(std::chrono::milliseconds(120));
+    EXPECT_TRUE(unit.receivedLines().empty());
+    EXPECT_EQ(unit.iot().wifiName(), sim::IotDevice::kDefaultName);
+    ExpectReceiverRunning();
+}
+
+struct ReplyFault {
+    const char* name;
+    IotFaults faults;
+    const char* message;
+};
+
+void PrintTo(const ReplyFault& c, std::ostream* os) { *os << c.name; }
+
+class GatewayReplies : public GatewayExchange, public ::testing::WithParamInterface<ReplyFault> {};
+
+TEST_P(GatewayReplies, EachReplyHasItsMessage) {
+    unit.iot().setFaults(GetParam().faults);
+    gateway.WriteName("ab");
+    EXPECT_EQ(LastLine(), "IoTSetData:250,25185,0,0,0,0,0,0,0,8");
+    EXPECT_EQ(notifier.texts(), std::vector<std::string>{GetParam().message});
+    ExpectReceiverRunning();
+}
+
+IotFaults With(void (*set)(IotFaults&)) {
+    IotFaults f;
+    set(f);
+    return f;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, GatewayReplies,
+    ::testing::Values(
+        ReplyFault{"Good", {}, texts::kGatewayWritten},
+        ReplyFault{"TwoPieces", With([](IotFaults& f) { f.twoPieces = true; }),
+                   texts::kGatewayWritten},
+        ReplyFault{"OtherId", With([](IotFaults& f) { f.wrongId = true; }),
+                   texts::kGatewayWriteFailed},
+        ReplyFault{"NotDone", With([](IotFaults& f) { f.replyText = "IoTAckData:250,1,0\r\n"; }),
+                   texts::kGatewayWriteFailed},
+        ReplyFault{"NoReply", With([](IotFaults& f) { f.noReply = true; }), texts::kIoTTimeout},
+        ReplyFault{"TwoFields", With([](IotFaults& f) { f.twoFields = true; }), texts::kIoTTimeout},
+        ReplyFault{"TextBefore", With([](IotFaults& f) { f.textBefore = "IoTSetData\r\n"; }),
+                   texts::kIoTTimeout},
+        ReplyFault{"TrailingByte", With([](IotFaults& f) { f.trailingByte = true; }),
+                   texts::kIoTTimeout},
+        ReplyFault{"EmptyFieldsSkipped",
+                   With([](IotFaults& f) { f.replyText = "IoTAckData:250,,1,,1\r\n"; }),
+                   texts::kGatewayWritten}),
+    [](const ::testing::TestParamInfo<ReplyFault>& info) { return std::string(info.param.name); });
+
+TEST_F(IotFixture, WithoutAPortNothingIsSentAndTheThreadIsNotTouched) {
+    link.ClosePort();
+    RecordingView view;
+    iot::Gateway gateway(link, notifier);
+    iot::SmartSocket socket(link, notifier, view);
+    gateway.WriteName("ab");
+    gateway.ClearToDefaults();
+    socket.WriteSettings({});
+    socket.Learn(0);
+    socket.PowerCalibration();
+    iot::ProcessState() = iot::IoTProcessState{};
+    socket.PressAirCon(iot::AirConButton::TemperatureUp);
+    EXPECT_EQ(iot::ProcessState().AirConTempStep, 10) << "the step moves even without a port";
+    EXPECT_EQ(notifier.texts(), std::vector<std::string>(6, texts::kPortInvalid));
+    EXPECT_EQ(view.changes, 0) << "the status line is left alone";
+    EXPECT_EQ(receiver.pauseCount(), 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(120));
+    EXPECT_TRUE(unit.receivedLines().empty());
+}
+
+}  // namespace
+}  // namespace ketrel::test

@@ -1,0 +1,48 @@
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include "dialog_fixture.h"
+#include "dialog_gateway.h"
+#include "iot_texts.h"
+#include "texts.h"
+
+namespace ketrel::test {
+namespace {
+
+using GatewayDialog = IotDialogFixture;
+
+TEST_F(GatewayDialog, ButtonsWriteTheEditsAsTyped) {
+    CDialogGateway dialog(link, notifier);
+    EXPECT_EQ(dialog.windowTitle(), "网关配置");
+    // Typing stops at 16 characters.
+    QTest::keyClicks(dialog.nameEdit(), "classroom-201-east");
+    EXPECT_EQ(dialog.nameEdit()->text(), "classroom-201-ea");
+    dialog.writeNameButton()->click();
+    EXPECT_EQ(unit.iot().wifiName(), "classroom-201-ea");
+    ExpectReceiverRunning();
+
+    dialog.passwordEdit()->setText(" pass word ");
+    dialog.writePasswordButton()->click();
+    EXPECT_EQ(unit.iot().wifiPassword(), " pass word ") << "sent as typed, not trimmed";
+    ExpectReceiverRunning();
+
+    dialog.clearButton()->click();
+    EXPECT_EQ(LastLine(), "IoTSetData:252,0,0,0,0,0,0,0,0,8");
+    EXPECT_EQ(notifier.texts(), std::vector<std::string>(3, texts::kGatewayWritten));
+    ExpectReceiverRunning();
+
+    // Six Chinese characters fit the edit but not the gateway's 16 bytes.
+    const std::size_t before = unit.receivedLines().size();
+    dialog.nameEdit()->setText(QStringLiteral("一二三四五六"));
+    dialog.writeNameButton()->click();
+    EXPECT_EQ(notifier.texts().back(), "名称占18个字节，超过了16个字节，未写入!");
+    std::this_thread::sleep_for(std::chrono::milliseconds(120));
+    EXPECT_EQ(unit.receivedLines().size(), before);
+    ExpectReceiverRunning();
+}
+
+}  // namespace
+}  // namespace ketrel::test

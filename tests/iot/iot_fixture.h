@@ -1,0 +1,81 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "receive_thread.h"
+#include "serial_link.h"
+#include "smart_socket.h"
+#include "test_support.h"
+#include "unit_simulator.h"
+
+namespace ketrel::test {
+
+// What the smart socket dialog would show.
+class RecordingView : public iot::SocketView {
+  public:
+    void setStatus(const std::string& text) override {
+        status = text;
+        ++changes;
+    }
+    void setCodeDisplay(const std::string& text) override {
+        code = text;
+        ++changes;
+    }
+    void setWidthsLine(const std::string& text) override {
+        widths = text;
+        ++changes;
+    }
+    std::string status, code, widths;
+    int changes = 0;
+};
+
+// The link as the program runs it, with a real receive thread, against the simulated unit and
+// the gateway and socket behind it.
+class IotFixture : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        iot::ProcessState() = iot::IoTProcessState{};
+        std::string error;
+        ASSERT_TRUE(unit.start(&error)) << error;
+        link.AttachReceiver(&receiver);
+        ASSERT_TRUE(receiver.start());
+        ASSERT_TRUE(link.ConnectCommPort(unit.portPath())) << link.PortFailureHint(unit.portPath());
+    }
+    void TearDown() override { receiver.stop(); }
+
+    // The receive thread is no longer paused and reads the port again.
+    void ExpectReceiverRunning() {
+        EXPECT_EQ(receiver.pauseCount(), 0) << "the receive thread was left paused";
+        const auto before = receiver.bytesReceived();
+        unit.sendRaw("~");
+        EXPECT_TRUE(WaitUntil([&] { return receiver.bytesReceived() > before; }))
+            << "the receive thread does not read the port";
+    }
+
+    // The lines the unit received from the program, the IoT ones only once the unit has ended
+    // them by its pause. Waits for count lines in all.
+    std::vector<std::string> LinesOnceThere(std::size_t count) {
+        WaitUntil([&] { return unit.receivedLines().size() >= count; });
+        return unit.receivedLines();
+    }
+    std::string LastLine() {
+        const auto lines = unit.receivedLines();
+        return lines.empty() ? std::string() : lines.back();
+    }
+    // Sends nothing more until the unit has taken the lines so far, so that two lines without
+    // a reply in between are not run together into one.
+    void WaitForLines(std::size_t count) {
+        ASSERT_TRUE(WaitUntil([&] { return unit.receivedLines().size() >= count; }))
+            << "the unit received " << unit.receivedLines().size() << " lines, not " << count;
+    }
+
+    sim::UnitSimulator unit;
+    RecordingNotifier notifier;
+    SerialLink link{notifier};
+    ReceiveThread receiver{link.CommHandle(), [](frame::Ring&) { return 0; }};
+};
+
+}  // namespace ketrel::test

@@ -1,0 +1,171 @@
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "iot_line.h"
+#include "iot_reply.h"
+#include "wait_iot_ack.h"
+
+namespace ketrel::iot {
+namespace {
+
+// Hands the wait one chunk of bytes per poll, as a port would have queued them by then.
+class ScriptedInput : public IoTInput {
+  public:
+    explicit ScriptedInput(std::vector<std::string> perPoll) : perPoll_(std::move(perPoll)) {}
+    void sleepOnePoll() override {
+        if (polls_ < perPoll_.size()) {
+            for (char c : perPoll_[polls_]) queue_.push_back(static_cast<std::uint8_t>(c));
+        }
+        ++polls_;
+    }
+    int queuedInput() override {
+        ++queries_;
+        return static_cast<int>(queue_.size());
+    }
+    bool readByte(std::uint8_t& byte) override {
+        if (queue_.empty()) return false;
+        byte = queue_.front();
+        queue_.pop_front();
+        return true;
+    }
+    std::size_t polls() const { return polls_; }
+    std::size_t queries() const { return queries_; }
+    std::size_t left() const { return queue_.size(); }
+
+  private:
+    std::vector<std::string> perPoll_;
+    std::deque<std::uint8_t> queue_;
+    std::size_t polls_ = 0;
+    std::size_t queries_ = 0;
+};
+
+constexpr Word kUntouched = 0xBEEF;
+
+struct WaitCase {
+    const char* name;
+    std::vector<std::string> perPoll;
+    std::size_t expectedCount;
+    bool accepted;
+    std::vector<Word> fields;  // when accepted
+};
+
+void PrintTo(const WaitCase& c, std::ostream* os) { *os << c.name; }
+
+class WaitIoTAckTable : public ::testing::TestWithParam<WaitCase> {};
+
+TEST_P(WaitIoTAckTable, AcceptsOnlyOneWholeReplyAtTheStart) {
+    const WaitCase& c = GetParam();
+    ScriptedInput input(c.perPoll);
+    std::vector<Word> fields(kDataFields + 1, kUntouched);
+    const int polls = 20;
+    const bool got = WaitIoTAck(input, polls, fields.data(), c.expectedCount);
+    ASSERT_EQ(got, c.accepted);
+    if (c.accepted) {
+        for (std::size_t i = 0; i < c.fields.size(); ++i) EXPECT_EQ(fields[i], c.fields[i]) << i;
+        EXPECT_EQ(fields[c.expectedCount], kUntouched) << "a field past the count was written";
+        // It stops at the first poll after which a line feed is the last byte.
+        std::string stream;
+        std::size_t complete = 0;
+        for (std::size_t i = 0; i < c.perPoll.size() && !complete; ++i) {
+            stream += c.perPoll[i];
+            if (!stream.empty() && stream.back() == '\n') complete = i + 1;
+        }
+        EXPECT_EQ(input.polls(), complete);
+    } else {
+        for (Word w : fields) EXPECT_EQ(w, kUntouched) << "fields touched by a failed wait";
+        EXPECT_EQ(input.polls(), static_cast<std::size_t>(polls - 1)) << "polls - 1 polls";
+    }
+}
+
+const std::string kOk = "IoTAckData:250,1,1\r\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Replies, WaitIoTAckTable,
+    ::testing::Values(
+        WaitCase{"Status", {kOk}, 3, true, {250, 1, 1}},
+        WaitCase{"LineFeedOnly", {"IoTAckData:250,1,1\n"}, 3, true, {250, 1, 1}},
+        WaitCase{"TwoPieces", {"IoTAckData:25", "", "", "0,1,1\r", "\n"}, 3, true, {250, 1, 1}},
+        WaitCase{"EmptyPiecesSkipped", {"IoTAckData:250,,1,,1\r\n"}, 3, true, {250, 1, 1}},
+        WaitCase{"ColonsSkipped", {"::IoTAckData::250,1,1\r\n"}, 3, true, {250, 1, 1}},
+        WaitCase{"LowSixteenBits", {"IoTAckData:65536,65537,131071\r\n"}, 3, true, {0, 1, 65535}},
+        WaitCase{"LeadingBlanks", {"IoTAckData: 7,\t8, 9x\r\n"}, 3, true, {7, 8, 9}},
+        WaitCase{"Data",
+                 {"IoTAckData:0,4660,22136,39612,57072,0,0,0,0,8\r\n"},
+                 10,
+                 true,
+                 {0, 4660, 22136, 39612, 57072, 0, 0, 0, 0, 8}},
+        WaitCase{"LongestField",
+                 {"IoTAckData:" + std::string(30, '0') + "7,1,1\r\n"},
+                 3,
+                 true,
+                 {7, 1, 1}},
+        WaitCase{"TwoFields", {"IoTAckData:250,1\r\n"}, 3, false, {}},
+        WaitCase{"FourFields", {"IoTAckData:250,1,1,\r\n"}, 3, false, {}},
+        WaitCase{"TrailingByte", {kOk + ">"}, 3, false, {}},
+        WaitCase{"TrailingByteLater", {kOk, ">"}, 3, true, {250, 1, 1}},
+        WaitCase{"TextBefore", {"OK\r\n" + kOk}, 3, false, {}},
+        WaitCase{"NoLineFeed", {"IoTAckData:250,1,1"}, 3, false, {}},
+        WaitCase{"WrongName", {"iotAckData:250,1,1\r\n"}, 3, false, {}},
+        WaitCase{"NameWithMore", {"IoTAckData2:250,1,1\r\n"}, 3, false, {}},
+        WaitCase{"ThreePieces", {"IoTAckData:250:1,1\r\n"}, 3, false, {}},
+        WaitCase{"ElevenFields", {"IoTAckData:1,2,3,4,5,6,7,8,9,10,11\r\n"}, 10, false, {}},
+        WaitCase{"FieldOf32", {"IoTAckData:" + std::string(31, '0') + "7,1,1\r\n"}, 3, false, {}},
+        WaitCase{"ZeroByteEndsText",
+                 {std::string("IoTAckData:250,1,1\r\n\0\n", 22)},
+                 3,
+                 true,
+                 {250, 1, 1}},
+        WaitCase{"Nothing", {}, 3, false, {}}),
+    [](const ::testing::TestParamInfo<WaitCase>& info) { return std::string(info.param.name); });
+
+TEST(WaitIoTAck, OnePollGivesUpWithoutReading) {
+    ScriptedInput input({kOk});
+    Word fields[3] = {kUntouched, kUntouched, kUntouched};
+    EXPECT_FALSE(WaitIoTAck(input, 1, fields, 3));
+    EXPECT_EQ(input.polls(), 0u);
+    EXPECT_EQ(input.queries(), 0u);
+    EXPECT_EQ(fields[0], kUntouched);
+}
+
+TEST(WaitIoTAck, ReplyOnTheLastPollCountsAndOneLaterDoesNot) {
+    for (int polls : {2, 300}) {
+        std::vector<std::string> script(static_cast<std::size_t>(polls - 1));
+        script.back() = kOk;
+        ScriptedInput last(script);
+        Word fields[3] = {};
+        EXPECT_TRUE(WaitIoTAck(last, polls, fields, 3)) << polls;
+        script.push_back(kOk);
+        script[script.size() - 2].clear();
+        ScriptedInput late(script);
+        EXPECT_FALSE(WaitIoTAck(late, polls, fields, 3)) << polls;
+        EXPECT_EQ(late.left(), 0u) << "the late reply was never read";
+    }
+}
+
+TEST(WaitIoTAck, BytesBeyondTheBufferWrapAroundWithoutOverrun) {
+    // The write position comes round to the start; the old bytes behind it stay, so the text
+    // is never the reply alone and the wait runs out instead of reading past the buffer.
+    ScriptedInput input({std::string(1000, 'x'), std::string(IoTAckBuffer::kSize, 'y') + kOk});
+    Word fields[3] = {kUntouched, kUntouched, kUntouched};
+    EXPECT_FALSE(WaitIoTAck(input, 10, fields, 3));
+    EXPECT_EQ(fields[0], kUntouched);
+
+    IoTAckBuffer buffer;
+    for (int i = 0; i < 130; ++i) buffer.append('a');
+    EXPECT_EQ(buffer.writeIndex(), 2u);
+    EXPECT_EQ(buffer.text().size(), IoTAckBuffer::kSize) << "a full buffer ends at its end";
+}
+
+TEST(ParseIoTAck, RefusesCountsTheCallerCannotHold) {
+    Word fields[kMaxFields] = {};
+    EXPECT_FALSE(ParseIoTAck("IoTAckData:1\r\n", fields, 0));
+    EXPECT_FALSE(ParseIoTAck("IoTAckData:1,2,3,4,5,6,7,8,9,10,11\r\n", fields, 11));
+    EXPECT_FALSE(ParseIoTAck("IoTAckData:" + std::string(128, '1') + "\n", fields, 1))
+        << "a piece of 128 characters is outside the limits";
+}
+
+}  // namespace
+}  // namespace ketrel::iot
