@@ -16,6 +16,8 @@
 #include "config_transfer.h"
 #include "desktop_actions.h"
 #include "dialog_card.h"
+#include "dialog_gateway.h"
+#include "dialog_ii_plug.h"
 #include "dialog_runner.h"
 #include "dialog_serial_port_setup.h"
 #include "dialog_sys_setting.h"
@@ -286,17 +288,17 @@ void CMainFrame::OnPortSetup() {
 
 void CMainFrame::OnTogglePort() { link_.ToggleCommPort(state_.PortName()); }
 
-void CMainFrame::setDialogOpener(int commandId, std::function<void(QWidget*)> opener) {
-    openers_[commandId] = std::move(opener);
-}
-
 void CMainFrame::OnIotCommand(int commandId) {
-    const auto it = openers_.find(commandId);
-    if (it != openers_.end() && it->second) {
-        it->second(this);
-        return;
+    if (commandId == cmd::ID_BUTTON_GATEWAY) {
+        CDialogGateway dialog(link_, notifier_, this);
+        dialogs_.run(dialog);
+    } else if (commandId == cmd::ID_BUTTON_II_PLUG) {
+        // The dialog starts not ready, so filling its controls writes nothing.
+        CDialogIIPlug dialog(link_, state_.DatabasePath(), notifier_, dialogs_, this);
+        dialogs_.run(dialog);
+    } else {
+        showNotYetAvailable();
     }
-    showNotYetAvailable();
 }
 
 void CMainFrame::OnAutoRun() {

@@ -83,9 +83,6 @@ class CMainFrame : public QMainWindow {
     int applicationLook() const { return applicationLook_; }
     bool exiting() const { return exiting_; }
 
-    // The dialog a command opens when its area provides one (网关, 空调控制器).
-    void setDialogOpener(int commandId, std::function<void(QWidget* parent)> opener);
-
     // Command handlers.
     void RequestUnitInfo();
     void OnWriteConfiguration();
@@ -158,7 +155,6 @@ class CMainFrame : public QMainWindow {
     bool trayAvailable_;
 
     std::map<int, QAction*> commands_;
-    std::map<int, std::function<void(QWidget*)>> openers_;
     QMenu* styleMenu_ = nullptr;
     QMenu* trayMenu_ = nullptr;
     RibbonBar* ribbon_ = nullptr;

@@ -20,6 +20,8 @@
 #include "autostart.h"
 #include "command_ids.h"
 #include "dialog_card.h"
+#include "dialog_gateway.h"
+#include "dialog_ii_plug.h"
 #include "dialog_serial_port_setup.h"
 #include "dialog_sys_setting.h"
 #include "first_run.h"
@@ -367,10 +369,9 @@ TEST_F(MainFrameTest, RibbonHoldsEveryCommandInItsPanel) {
     EXPECT_EQ(runner.runs, 2);
 }
 
-TEST_F(MainFrameTest, ControllersWithoutTheirDialogSayNotYet) {
+TEST_F(MainFrameTest, ControllerCommands) {
     CMainFrame& f = start();
-    for (int id : {cmd::ID_BUTTON_LIGHT, cmd::ID_BUTTON_FAN, cmd::ID_BUTTON_CURTAIN,
-                   cmd::ID_BUTTON_GATEWAY, cmd::ID_BUTTON_II_PLUG}) {
+    for (int id : {cmd::ID_BUTTON_LIGHT, cmd::ID_BUTTON_FAN, cmd::ID_BUTTON_CURTAIN}) {
         notifier.clear();
         f.command(id)->trigger();
         ASSERT_EQ(notifier.messages().size(), 1u) << id;
@@ -378,12 +379,21 @@ TEST_F(MainFrameTest, ControllersWithoutTheirDialogSayNotYet) {
         EXPECT_EQ(notifier.messages()[0].caption, "提示");
         EXPECT_EQ(notifier.messages()[0].icon, MessageIcon::Information);
     }
-    QWidget* openedWith = nullptr;
-    f.setDialogOpener(cmd::ID_BUTTON_GATEWAY, [&](QWidget* parent) { openedWith = parent; });
+    std::vector<std::string> opened;
+    runner.answer = [&](QDialog& d) {
+        EXPECT_EQ(d.parentWidget(), &f);
+        if (dynamic_cast<CDialogGateway*>(&d)) opened.push_back("gateway");
+        if (auto* plug = dynamic_cast<CDialogIIPlug*>(&d)) {
+            EXPECT_TRUE(plug->ready());
+            opened.push_back("socket");
+        }
+        return int(QDialog::Rejected);
+    };
     notifier.clear();
     f.command(cmd::ID_BUTTON_GATEWAY)->trigger();
-    EXPECT_EQ(openedWith, &f);
-    EXPECT_TRUE(notifier.messages().empty());
+    f.command(cmd::ID_BUTTON_II_PLUG)->trigger();
+    EXPECT_EQ(opened, (std::vector<std::string>{"gateway", "socket"}));
+    EXPECT_TRUE(notifier.messages().empty()) << notifier.texts()[0];
 }
 
 TEST_F(MainFrameTest, StatusBarElementsInOrder) {
