@@ -167,6 +167,25 @@ TEST_F(MainFrameTest, PortOpenAtStartUpAsksForInformationExactlyTwice) {
     EXPECT_TRUE(notifier.messages().empty());
 }
 
+TEST_F(MainFrameTest, PortClosedBeforeTheTimerFiresStaysQuiet) {
+    CMainFrame& f = start();
+    f.command(cmd::ID_BUTTON_PORT_OPEN_CLOSE)->trigger();  // before the first tick
+    ASSERT_TRUE(PumpUntil([&] { return !f.infoTimerActive(); }));
+    PumpFor(50);
+    EXPECT_EQ(getInfoCount(), 0);
+    EXPECT_TRUE(notifier.messages().empty()) << notifier.texts()[0];
+}
+
+TEST_F(MainFrameTest, UnpluggedPortShowsInTheStatusBar) {
+    CMainFrame& f = startAndSettle();
+    unit.stop();  // the other end goes away, as an unplugged adapter
+    EXPECT_TRUE(PumpUntil([&] { return pane(StatusPanes::kPortName) == texts::kPortPaneFailed; }));
+    EXPECT_EQ(f.statusPanes().portAnimation(), StatusPanes::PortAnimation::Failed);
+    EXPECT_FALSE(f.link().IsOpen());
+    f.command(cmd::ID_BUTTON_INFO)->trigger();
+    EXPECT_EQ(notifier.texts(), std::vector<std::string>{texts::kPortInvalid});
+}
+
 TEST_F(MainFrameTest, PortFailingAtStartUpSendsNothing) {
     setPort(dir.file("no-such-port"));
     CMainFrame& f = start();
