@@ -25,7 +25,11 @@ bool ToLocaleBytes(std::string_view utf8, std::string& out) {
         out.assign(utf8);
         return true;
     }
-    iconv_t cd = iconv_open(codeset, "UTF-8");
+    return ToCharsetBytes(utf8, codeset, out);
+}
+
+bool ToCharsetBytes(std::string_view utf8, const char* charset, std::string& out) {
+    iconv_t cd = iconv_open(charset, "UTF-8");
     if (cd == reinterpret_cast<iconv_t>(-1)) return false;
     out.clear();
     std::string input(utf8);

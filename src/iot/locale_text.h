@@ -9,5 +9,7 @@ namespace ketrel::iot {
 // plain "C" locale counts as UTF-8, as the desktop does. False when a character has no
 // encoding there (or the character set is unknown); out is then unspecified.
 bool ToLocaleBytes(std::string_view utf8, std::string& out);
+// The same for a character set given by its iconv name.
+bool ToCharsetBytes(std::string_view utf8, const char* charset, std::string& out);
 
 }  // namespace ketrel::iot

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "iot_line.h"
-#include "smart_socket.h"
+#include "locale_text.h"
 
 namespace ketrel::iot {
 namespace {
@@ -42,61 +42,31 @@ TEST(FormatLines, TheThreeTemplatesAndTheCommandLine) {
     EXPECT_EQ(FormatSetCmd(kCmdLearnBase + 31), "IoTSetCmd:0,63");
 }
 
-TEST(AirConCode, StepsMoveFirstAndStopAtTheirEnds) {
-    ProcessState() = IoTProcessState{};
-    std::vector<int> codes;
-    for (int i = 0; i < 6; ++i) codes.push_back(AirConCode(AirConButton::TemperatureUp));
-    EXPECT_EQ(codes, (std::vector<int>{18, 19, 20, 21, 22, 22}));
-    codes.clear();
-    for (int i = 0; i < 4; ++i) codes.push_back(AirConCode(AirConButton::FanSpeedDown));
-    EXPECT_EQ(codes, (std::vector<int>{26, 25, 24, 24}));
-    for (int i = 0; i < 20; ++i) AirConCode(AirConButton::TemperatureDown);
-    EXPECT_EQ(AirConCode(AirConButton::TemperatureDown), 8);
-    for (int i = 0; i < 10; ++i) AirConCode(AirConButton::FanSpeedUp);
-    EXPECT_EQ(AirConCode(AirConButton::FanSpeedUp), 29);
-    const std::pair<AirConButton, int> fixed[] = {
-        {AirConButton::On, 0},   {AirConButton::Off, 1},   {AirConButton::Auto, 3},
-        {AirConButton::Cool, 4}, {AirConButton::Dry, 5},   {AirConButton::FanOnly, 6},
-        {AirConButton::Heat, 7}, {AirConButton::Swing, 23}};
-    for (const auto& [button, code] : fixed) EXPECT_EQ(AirConCode(button), code);
-    ProcessState() = IoTProcessState{};
-}
-
-TEST(TimingEdits, ValueAboveTheMaximumIsReplacedByIt) {
+TEST(LocaleBytes, ChineseTakesTwoBytesInADoubleByteCharacterSet) {
     struct Case {
-        const TimingField* field;
-        const char* text;
-        const char* replacement;  // nullptr: stored as typed
+        const char* charset;
+        std::string text;
+        bool converts;
+        std::size_t bytes;
     } cases[] = {
-        {&kHighField, "2500", "1999"},    {&kHighField, "1999", nullptr},
-        {&kHighField, "2000", "1999"},    {&kCarrierField, "999", nullptr},
-        {&kLowField, "1000", "999"},      {&kCarrierField, "", nullptr},
-        {&kCarrierField, "012", nullptr}, {&kHighField, "abc", nullptr},
+        {"GB18030", "教室网关一二三四", true, 16},
+        {"GB18030", "教室网关一二三四五", true, 18},
+        {"GB18030", "ab", true, 2},
+        {"GB2312", "网关\xF0\x9F\x98\x80", false, 0},  // no emoji in GB2312
+        {"UTF-8", "教室网关一二", true, 18},
     };
     for (const auto& c : cases) {
-        const auto r = ReplacementForEdit(*c.field, c.text);
-        if (c.replacement) {
-            ASSERT_TRUE(r) << c.text;
-            EXPECT_EQ(*r, c.replacement);
-        } else {
-            EXPECT_FALSE(r) << c.text;
+        std::string out;
+        EXPECT_EQ(ToCharsetBytes(c.text, c.charset, out), c.converts) << c.text;
+        if (c.converts) {
+            EXPECT_EQ(out.size(), c.bytes) << c.text;
         }
     }
-    EXPECT_EQ(DecimalValue(" 42x"), 42);
-    EXPECT_EQ(DecimalValue("-3"), -3);
-    EXPECT_GT(DecimalValue(std::string(40, '9')), 9999) << "a long row of digits stays large";
-}
-
-TEST(FactoryPassword, AcceptedTrimmedAndRememberedForTheRun) {
-    ProcessState() = IoTProcessState{};
-    EXPECT_FALSE(FactoryPasswordAccepted());
-    EXPECT_FALSE(AcceptFactoryPassword("1995550123"));
-    EXPECT_FALSE(AcceptFactoryPassword("199555012345"));
-    EXPECT_FALSE(FactoryPasswordAccepted());
-    EXPECT_TRUE(AcceptFactoryPassword("  19955501234\t"));
-    EXPECT_TRUE(FactoryPasswordAccepted());
-    EXPECT_EQ(ProcessState().FactoryPasswordOK, "19955501234");
-    ProcessState() = IoTProcessState{};
+    std::string out;
+    ASSERT_TRUE(ToCharsetBytes("ab", "GB18030", out));
+    EXPECT_EQ(PackTextBytes(out)[0], 25185);
+    ASSERT_TRUE(ToCharsetBytes("网", "GB18030", out));
+    EXPECT_EQ(out, "\xCD\xF8");
 }
 
 }  // namespace

@@ -50,37 +50,6 @@ TEST_F(SocketExchange, SettingsAreWrittenAndEachReplyHasItsMessage) {
     ExpectReceiverRunning();
 }
 
-TEST_F(SocketExchange, AirConButtonsNeedNoReplyAndReportTheCode) {
-    unit.iot().setFaults([] {
-        IotFaults f;
-        f.noReply = true;  // the socket answers none of them anyway
-        return f;
-    }());
-    std::vector<std::string> status;
-    for (int i = 0; i < 6; ++i) {
-        socket.PressAirCon(iot::AirConButton::TemperatureUp);
-        status.push_back(view.status);
-        WaitForLines(status.size());
-    }
-    for (int i = 0; i < 4; ++i) {
-        socket.PressAirCon(iot::AirConButton::FanSpeedDown);
-        WaitForLines(status.size() + i + 1);
-    }
-    socket.PressAirCon(iot::AirConButton::Swing);
-    WaitForLines(11);
-    EXPECT_EQ(unit.receivedLines(),
-              (std::vector<std::string>{"IoTSetCmd:0,18", "IoTSetCmd:0,19", "IoTSetCmd:0,20",
-                                        "IoTSetCmd:0,21", "IoTSetCmd:0,22", "IoTSetCmd:0,22",
-                                        "IoTSetCmd:0,26", "IoTSetCmd:0,25", "IoTSetCmd:0,24",
-                                        "IoTSetCmd:0,24", "IoTSetCmd:0,23"}));
-    EXPECT_EQ(status.front(), "指令ID:18,空调指令发送成功!");
-    EXPECT_EQ(view.status, "指令ID:23,空调指令发送成功!");
-    EXPECT_EQ(unit.iot().airCon().temperatureStep, 14);
-    EXPECT_EQ(unit.iot().airCon().fanSpeedStep, 0);
-    EXPECT_TRUE(notifier.texts().empty());
-    ExpectReceiverRunning();
-}
-
 TEST_F(SocketExchange, LearnShowsTheEightBytesAndTheWidthsAndReadGivesThemBack) {
     unit.iot().setCodeToLearn({4660, 22136, 39612, 57072});
     socket.Learn(0);
