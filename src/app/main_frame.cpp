@@ -107,7 +107,10 @@ CMainFrame::CMainFrame(AppState& state, Notifier& notifier, DialogRunner& dialog
 CMainFrame::~CMainFrame() {
     // Nothing may reach this window from the receive thread once it starts going away.
     receiver_.stop();
+    // The link outlives the receive thread object among the members: let go of it first.
+    link_.AttachReceiver(nullptr);
     link_.SetStatusView(nullptr);
+    link_.ClosePort();
 }
 
 QAction* CMainFrame::command(int id) const {
