@@ -92,11 +92,12 @@ void CDialogIIPlug::buildControls() {
     brand_->setMinimumWidth(140);
     model_->setMinimumWidth(140);
     writeSettings_ = Button("写入配置", timing);
-    timingGrid->addWidget(new QLabel(QStringLiteral("空调品牌"), timing), 0, 3);
-    timingGrid->addWidget(brand_, 0, 4);
-    timingGrid->addWidget(new QLabel(QStringLiteral("空调遥控器型号"), timing), 1, 3);
-    timingGrid->addWidget(model_, 1, 4);
-    timingGrid->addWidget(writeSettings_, 2, 4);
+    timingGrid->setColumnMinimumWidth(3, 24);
+    timingGrid->addWidget(new QLabel(QStringLiteral("空调品牌"), timing), 0, 4);
+    timingGrid->addWidget(brand_, 0, 5);
+    timingGrid->addWidget(new QLabel(QStringLiteral("空调遥控器型号"), timing), 1, 4);
+    timingGrid->addWidget(model_, 1, 5);
+    timingGrid->addWidget(writeSettings_, 2, 5);
     // Only a choice of the user counts as a change, not the filling of the lists.
     connect(brand_, &QComboBox::activated, this, &CDialogIIPlug::OnBrandChanged);
     connect(model_, &QComboBox::activated, this, &CDialogIIPlug::OnModelChanged);

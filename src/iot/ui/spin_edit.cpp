@@ -19,8 +19,8 @@ SpinEdit::SpinEdit(int maxLength, int maximum, QWidget* parent)
     edit_->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit_));
     edit_->setAlignment(Qt::AlignRight);
-    edit_->setFixedWidth(
-        edit_->fontMetrics().horizontalAdvance(QStringLiteral("0")) * (maxLength + 2) + 12);
+    // One width for every length in use, so that a column of them lines up.
+    edit_->setFixedWidth(edit_->fontMetrics().horizontalAdvance(QStringLiteral("0")) * 6 + 12);
     up_ = new QToolButton(this);
     up_->setArrowType(Qt::UpArrow);
     down_ = new QToolButton(this);
