@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QLabel>
@@ -220,7 +221,12 @@ TEST_F(MainFrameTest, FirstRunSetsAutoStartAndTheCheckBoxMirrorsIt) {
     EXPECT_FALSE(frame->command(cmd::ID_CHECK_AUTORUN)->isChecked());
     EXPECT_FALSE(std::filesystem::exists(AutoStartFilePath()));
 
-    frame->command(cmd::ID_CHECK_AUTORUN)->trigger();
+    // The ribbon's check box is the same command.
+    auto* box = frame->ribbon()->findChild<QCheckBox*>("ID_CHECK_AUTORUN");
+    ASSERT_NE(box, nullptr);
+    EXPECT_FALSE(box->isChecked());
+    box->click();
+    EXPECT_TRUE(box->isChecked());
     EXPECT_TRUE(frame->command(cmd::ID_CHECK_AUTORUN)->isChecked());
     EXPECT_TRUE(IsAutoStartSet(exe));
 
