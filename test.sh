@@ -8,6 +8,8 @@ cd "$(dirname "$0")"
 bash scripts/install-deps.sh
 
 export CCACHE_DIR="${CCACHE_DIR:-$HOME/.cache/ccache}"
+# Paths relative to the checkout, so another clone of the same code reuses the cache.
+export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 jobs=$(nproc)
 configure() {  # dir, extra cmake args...
     local dir=$1
