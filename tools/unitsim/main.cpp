@@ -1,4 +1,5 @@
 // ketrel-unitsim: a simulated control unit on a pseudo-terminal.
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <unistd.h>
@@ -28,6 +29,11 @@ int Usage(const char* argv0) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Started with a standard descriptor closed, the pseudo-terminal would take its number and
+    // the program's command lines would be read as console commands.
+    for (int fd = 0; fd < 3; ++fd) {
+        if (fcntl(fd, F_GETFD) < 0 && open("/dev/null", O_RDWR) != fd) return 1;
+    }
     ketrel::sim::UnitSimulator unit;
     std::string linkPath, statePath;
     for (int i = 1; i < argc; ++i) {
