@@ -47,6 +47,8 @@ class AppState {
     std::string OpenAppPath() const { return openAppPath_.get(); }
     const SharedText& OpenAppPathShared() const { return openAppPath_; }
     bool SaveOpenAppPath(const std::string& path, std::string* error = nullptr);
+    // For this run only, when config.ini could not be written.
+    void SetOpenAppPathForRun(std::string path) { openAppPath_.set(std::move(path)); }
 
     const std::string& SettingsPassword() const { return settingsPassword_; }
     const std::string& EnteredPassword() const { return enteredPassword_; }

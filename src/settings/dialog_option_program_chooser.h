@@ -1,0 +1,31 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+class QFileInfo;
+class QWidget;
+
+namespace ketrel {
+
+// Asks the user for the program that the unit's camera command starts. Tests answer it
+// themselves; the program asks with a file dialog.
+class ProgramPathPrompter {
+  public:
+    virtual ~ProgramPathPrompter() = default;
+    // The full path of an existing file, or nothing when the user cancelled.
+    virtual std::optional<std::string> ChooseProgram(QWidget* parent,
+                                                     const std::string& current) = 0;
+};
+
+// A file-open dialog for an existing file. A program on Linux need not end in .exe, so the
+// dialog offers every file first and, as its second filter, the files that may be run.
+class FileDialogProgramPrompter : public ProgramPathPrompter {
+  public:
+    std::optional<std::string> ChooseProgram(QWidget* parent, const std::string& current) override;
+
+    // Whether the second filter lists the entry (folders are listed so that one can go into them).
+    static bool ListedAsProgram(const QFileInfo& info);
+};
+
+}  // namespace ketrel

@@ -1,0 +1,213 @@
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTest>
+#include <fstream>
+#include <memory>
+
+#include "config_db.h"
+#include "config_image.h"
+#include "dialog_network_config.h"
+#include "image_layout.h"
+#include "network_address_field.h"
+#include "supplied_database.h"
+#include "test_support.h"
+
+namespace ketrel::test {
+namespace {
+
+using Net = CDialogNetworkConfig;
+
+std::uint32_t FileChangeCounter(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    unsigned char b[4] = {};
+    in.seekg(24);
+    in.read(reinterpret_cast<char*>(b), 4);
+    return (std::uint32_t{b[0]} << 24) | (std::uint32_t{b[1]} << 16) | (std::uint32_t{b[2]} << 8) |
+           b[3];
+}
+
+QString Shown(NetworkAddressField* field) {
+    QStringList parts;
+    for (int i = 0; i < 4; ++i) parts << field->part(i)->text();
+    return parts.join('.');
+}
+
+TEST(DottedAddress, OnlyFourNumbersUpTo255AreAnAddress) {
+    const struct {
+        const char* text;
+        std::optional<Octets> octets;
+    } cases[] = {
+        {"192.168.1.20", Octets{192, 168, 1, 20}},
+        {" 10.0.0.1\t", Octets{10, 0, 0, 1}},
+        {"010.1.1.1", Octets{10, 1, 1, 1}},
+        {"192.168.1.300", std::nullopt},
+        {"1.2.3", std::nullopt},
+        {"1.2.3.4.5", std::nullopt},
+        {"1..2.3", std::nullopt},
+        {"1.2.3.", std::nullopt},
+        {"1.2.3.4x", std::nullopt},
+        {"1000.1.1.1", std::nullopt},
+        {"-1.2.3.4", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ParseDottedAddress(c.text), c.octets) << c.text;
+    EXPECT_EQ(FormatDottedAddress({192, 168, 0, 20}), "192.168.0.20");
+}
+
+class NetworkDialogTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::string error;
+        ASSERT_TRUE(CreateSuppliedDatabase(path, &error)) << error;
+    }
+    std::unique_ptr<Net> Open() { return std::make_unique<Net>(path, notifier); }
+    std::string Stored(const std::string& key) {
+        std::string value = "<missing>";
+        db.GetConfigValue(key, value);
+        return value;
+    }
+    void Store(const std::string& key, const std::string& value) {
+        ASSERT_TRUE(db.SetConfigValue(key, value));
+    }
+    void Remove(const std::string& key) {
+        ASSERT_TRUE(
+            db.execute("delete from SystemConfig where Name = '%s'", {key}, "SystemConfig"));
+    }
+    static bool AdapterEnabled(const Net& d) {
+        for (auto a : {Net::kIpAddress, Net::kNetmask, Net::kGateway, Net::kDns}) {
+            if (!d.addressField(a)->isEnabled()) return false;
+        }
+        return true;
+    }
+
+    TempDir dir;
+    std::string path = dir.file("CONFIG");
+    RecordingNotifier notifier;
+    ConfigDb db{path, notifier};
+};
+
+TEST_F(NetworkDialogTest, OpeningShowsTheStoredSettingsAndWritesNothing) {
+    Store("DHCP", "0");
+    Store("IPAddress", "192.168.10.20");
+    Store("Netmask", "255.255.0.0");
+    Store("Gateway", "");             // never filled in
+    Remove("Dns");                    // no row
+    Store("ServerIP", "10.0.0.300");  // not an address
+    const auto before = FileChangeCounter(path);
+    auto dialog = Open();
+    EXPECT_EQ(FileChangeCounter(path), before) << "opening the dialog wrote";
+    EXPECT_TRUE(dialog->networkLoaded());
+    EXPECT_TRUE(notifier.texts().empty());
+    EXPECT_TRUE(dialog->fixedButton()->isChecked());
+    EXPECT_FALSE(dialog->dhcpButton()->isChecked());
+    EXPECT_TRUE(AdapterEnabled(*dialog));
+    EXPECT_EQ(Shown(dialog->addressField(Net::kIpAddress)), "192.168.10.20");
+    EXPECT_EQ(Shown(dialog->addressField(Net::kNetmask)), "255.255.0.0");
+    EXPECT_TRUE(dialog->addressField(Net::kGateway)->isBlank());
+    EXPECT_TRUE(dialog->addressField(Net::kDns)->isBlank());
+    EXPECT_EQ(Shown(dialog->addressField(Net::kServerIp)), "255.255.255.255");
+    EXPECT_EQ(Stored("ServerIP"), "10.0.0.300");
+}
+
+TEST_F(NetworkDialogTest, DhcpValueChoosesTheButtonAndTheAdapterFields) {
+    const struct {
+        const char* value;  // nullptr: no row
+        bool dhcp, fixed, adapterEnabled;
+    } cases[] = {
+        {"1", true, false, false},  {"0", false, true, true}, {"2", false, false, true},
+        {" 1", false, false, true}, {"", false, false, true}, {nullptr, false, false, true},
+    };
+    for (const auto& c : cases) {
+        if (c.value) {
+            Store("DHCP", c.value);
+        } else {
+            Remove("DHCP");
+        }
+        auto dialog = Open();
+        const std::string what = c.value ? c.value : "no row";
+        EXPECT_EQ(dialog->dhcpButton()->isChecked(), c.dhcp) << what;
+        EXPECT_EQ(dialog->fixedButton()->isChecked(), c.fixed) << what;
+        EXPECT_EQ(AdapterEnabled(*dialog), c.adapterEnabled) << what;
+        EXPECT_TRUE(dialog->addressField(Net::kServerIp)->isEnabled()) << what;
+    }
+}
+
+TEST_F(NetworkDialogTest, SwitchingToDhcpKeepsTheFixedAddress) {
+    Store("DHCP", "0");
+    auto dialog = Open();
+    const std::string keys[] = {"IPAddress", "Netmask", "Gateway", "Dns", "ServerIP"};
+    std::vector<std::string> stored;
+    for (const auto& k : keys) stored.push_back(Stored(k));
+
+    dialog->dhcpButton()->click();
+    EXPECT_EQ(Stored("DHCP"), "1");
+    EXPECT_FALSE(AdapterEnabled(*dialog));
+    EXPECT_TRUE(dialog->addressField(Net::kServerIp)->isEnabled());
+    // The server is not the adapter's: still editable.
+    QLineEdit* serverPart = dialog->addressField(Net::kServerIp)->part(3);
+    serverPart->clear();
+    QTest::keyClicks(serverPart, "77");
+    EXPECT_EQ(Stored("ServerIP"), "192.168.1.77");
+
+    dialog->fixedButton()->click();
+    EXPECT_EQ(Stored("DHCP"), "0");
+    EXPECT_TRUE(AdapterEnabled(*dialog));
+    for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(Stored(keys[i]), stored[i]) << keys[i];
+    EXPECT_EQ(Shown(dialog->addressField(Net::kIpAddress)), "192.168.1.100");
+    EXPECT_TRUE(notifier.texts().empty());
+}
+
+TEST_F(NetworkDialogTest, EveryPartChangeWritesTheWholeAddress) {
+    Store("DHCP", "0");
+    Store("IPAddress", "192.168.1.20");
+    auto dialog = Open();
+    NetworkAddressField* ip = dialog->addressField(Net::kIpAddress);
+    ip->part(2)->clear();
+    EXPECT_EQ(Stored("IPAddress"), "192.168.0.20") << "a blank part counts as 0";
+
+    // Only 0..255 can be typed into a part; leading zeros are not written.
+    QTest::keyClicks(ip->part(2), "300");
+    EXPECT_EQ(ip->part(2)->text(), "30");
+    EXPECT_EQ(Stored("IPAddress"), "192.168.30.20");
+    ip->part(0)->setText("010");
+    EXPECT_EQ(Stored("IPAddress"), "10.168.30.20");
+
+    dialog->addressField(Net::kGateway)->clear();
+    EXPECT_EQ(Stored("Gateway"), "0.0.0.0");
+    EXPECT_TRUE(notifier.texts().empty());
+}
+
+// What the network settings become in the image the unit takes.
+TEST_F(NetworkDialogTest, EditedAddressesStandAtTheirImageOffsets) {
+    Store("DHCP", "1");
+    auto dialog = Open();
+    dialog->fixedButton()->click();
+    dialog->addressField(Net::kIpAddress)->setOctets({172, 16, 5, 9});
+    dialog->addressField(Net::kNetmask)->setOctets({255, 255, 252, 0});
+    dialog->addressField(Net::kGateway)->setOctets({172, 16, 4, 1});
+    dialog->addressField(Net::kDns)->setOctets({8, 8, 4, 4});
+    dialog->addressField(Net::kServerIp)->setOctets({10, 1, 2, 254});
+
+    ConfigImage image{};
+    ASSERT_TRUE(CompileConfigImage(db, image)) << ::testing::PrintToString(notifier.texts());
+    EXPECT_TRUE(notifier.texts().empty());
+    auto at = [&](std::size_t offset) {
+        return std::vector<int>(image.begin() + static_cast<std::ptrdiff_t>(offset),
+                                image.begin() + static_cast<std::ptrdiff_t>(offset) + 4);
+    };
+    EXPECT_EQ(image[layout::kDhcpOffset], 0);
+    EXPECT_EQ(at(layout::kIpAddressOffset), (std::vector<int>{172, 16, 5, 9}));
+    EXPECT_EQ(at(layout::kNetmaskOffset), (std::vector<int>{255, 255, 252, 0}));
+    EXPECT_EQ(at(layout::kGatewayOffset), (std::vector<int>{172, 16, 4, 1}));
+    EXPECT_EQ(at(layout::kDnsOffset), (std::vector<int>{8, 8, 4, 4}));
+    EXPECT_EQ(at(layout::kServerIpOffset), (std::vector<int>{10, 1, 2, 254}));
+
+    dialog->dhcpButton()->click();
+    ASSERT_TRUE(CompileConfigImage(db, image));
+    EXPECT_EQ(image[layout::kDhcpOffset], 1);
+}
+
+}  // namespace
+}  // namespace ketrel::test
