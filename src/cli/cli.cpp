@@ -13,6 +13,7 @@
 #include "cli_notifier.h"
 #include "config_commands.h"
 #include "desktop_actions.h"
+#include "file_commands.h"
 #include "frame.h"
 #include "frame_dispatch.h"
 #include "info_lines.h"
@@ -147,7 +148,7 @@ int RunListen(AppState& state, const std::vector<std::string>& args, std::ostrea
 std::string Usage() {
     return "usage:\n"
            "  ketrel [--dir DIR] [--port NAME]                      the tray program\n" +
-           ConfigUsage() +
+           ConfigUsage() + FileUsage() +
            "  ketrel [--dir DIR] [--port NAME] info [--seconds N]   ask the unit for its "
            "information\n"
            "  ketrel [--dir DIR] [--port NAME] listen [--dry-run]   carry out the unit's PC "
@@ -158,12 +159,12 @@ bool ParseGlobal(int argc, char** argv, GlobalOptions& out, std::string* error) 
     int i = 1;
     for (; i < argc; ++i) {
         const std::string a = argv[i];
-        if (a == "--dir" || a == "--port") {
+        if (a == "--dir" || a == "--port" || a == "--log") {
             if (i + 1 >= argc || std::string(argv[i + 1]).empty()) {
                 if (error) *error = a + " needs a value";
                 return false;
             }
-            (a == "--dir" ? out.dir : out.port) = argv[++i];
+            (a == "--dir" ? out.dir : a == "--port" ? out.port : out.log) = argv[++i];
         } else if (a == "--help" || a == "-h") {
             out.subcommand = "help";
             return true;
@@ -187,6 +188,9 @@ int Run(const GlobalOptions& options, std::ostream& out, std::ostream& err) {
     }
     AppState state(AppState::ResolveAppDir(options.dir));
     if (!options.port.empty()) state.SetPortNameForRun(options.port);
+    const TrafficLogScope trafficLog(options.log);
+    if (!trafficLog.ok(err)) return kExitFailed;
+    if (IsFileCommand(options.subcommand)) return RunFileCommand(state, options, out, err);
     if (IsConfigCommand(options.subcommand)) return RunConfigCommand(state, options, out, err);
     if (options.subcommand == "info") return RunInfo(state, options.args, out, err);
     if (options.subcommand == "listen") return RunListen(state, options.args, out, err);

@@ -14,6 +14,7 @@ inline constexpr int kExitUsage = 2;
 struct GlobalOptions {
     std::string dir;   // --dir
     std::string port;  // --port
+    std::string log;   // --log: the serial traffic is appended to this file
     std::string subcommand;
     std::vector<std::string> args;  // after the subcommand
 };

@@ -13,8 +13,21 @@
 #include <cstring>
 
 #include "text_util.h"
+#include "traffic_log.h"
 
 namespace ketrel {
+
+namespace {
+std::atomic<TrafficObserver*> g_defaultObserver{nullptr};
+}  // namespace
+
+void SerialPort::SetDefaultTrafficObserver(TrafficObserver* observer) {
+    g_defaultObserver.store(observer, std::memory_order_release);
+}
+
+TrafficObserver* SerialPort::DefaultTrafficObserver() {
+    return g_defaultObserver.load(std::memory_order_acquire);
+}
 
 SerialPort::~SerialPort() { close(); }
 
@@ -121,6 +134,14 @@ void SerialPort::purge() {
 }
 
 std::size_t SerialPort::write(const std::uint8_t* data, std::size_t len) {
+    const std::size_t done = writeAll(data, len);
+    if (TrafficObserver* o = observer_.load(std::memory_order_acquire); o && done > 0) {
+        o->onTraffic(TrafficDirection::ToUnit, data, done);
+    }
+    return done;
+}
+
+std::size_t SerialPort::writeAll(const std::uint8_t* data, std::size_t len) {
     if (fd_ < 0) return 0;
     using Clock = std::chrono::steady_clock;
     const auto deadline = Clock::now() + std::chrono::milliseconds(500 * len + 500);
@@ -162,6 +183,9 @@ ssize_t SerialPort::read(std::uint8_t* data, std::size_t len) {
     if (fd_ < 0) return -1;
     for (;;) {
         const ssize_t n = ::read(fd_, data, len);
+        if (TrafficObserver* o = observer_.load(std::memory_order_acquire); o && n > 0) {
+            o->onTraffic(TrafficDirection::FromUnit, data, static_cast<std::size_t>(n));
+        }
         if (n >= 0) return n;
         if (errno == EINTR) continue;
         if (errno == EAGAIN) return 0;

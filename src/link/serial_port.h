@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -10,6 +11,8 @@ namespace ketrel {
 
 // Why an open failed, so the user can be told what to do about it.
 enum class PortOpenFailure { None, NotFound, PermissionDenied, InUse, NotASerialPort, Other };
+
+class TrafficObserver;
 
 // One serial device, opened exclusively at 115200 8N1 in raw mode. All calls return a result the
 // caller must look at; the system's reason for the last failure is kept for the message.
@@ -43,7 +46,21 @@ class SerialPort {
     // Reads what is queued, at most len bytes, without waiting. -1 on failure.
     ssize_t read(std::uint8_t* data, std::size_t len);
 
+    // Sees every byte written and read (the traffic log); none by default. Change it only while
+    // no other thread uses the port: before the receive thread starts or while it is paused.
+    void setTrafficObserver(TrafficObserver* observer) {
+        observer_.store(observer, std::memory_order_release);
+    }
+    TrafficObserver* trafficObserver() const { return observer_.load(std::memory_order_acquire); }
+    // The observer that ports made from now on start with (the --log option of the command line,
+    // whose subcommands make their own ports).
+    static void SetDefaultTrafficObserver(TrafficObserver* observer);
+    static TrafficObserver* DefaultTrafficObserver();
+
   private:
+    std::size_t writeAll(const std::uint8_t* data, std::size_t len);
+
+    std::atomic<TrafficObserver*> observer_{DefaultTrafficObserver()};
     int fd_ = -1;
     PortOpenFailure failure_ = PortOpenFailure::None;
     std::string error_;

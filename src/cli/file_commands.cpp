@@ -1,0 +1,108 @@
+#include "file_commands.h"
+
+#include <cstdio>
+#include <ostream>
+
+#include "app_state.h"
+#include "cli_notifier.h"
+#include "config_compare.h"
+#include "config_file.h"
+#include "config_file_texts.h"
+#include "serial_link.h"
+#include "serial_port.h"
+#include "traffic_log.h"
+
+namespace ketrel::cli {
+
+namespace {
+
+bool BadArguments(const GlobalOptions& options, std::size_t expected, std::ostream& err) {
+    if (options.args.size() == expected && (expected == 0 || !options.args[0].empty())) {
+        return false;
+    }
+    err << "ketrel " << options.subcommand << ": "
+        << (options.args.size() < expected ? "needs a file name"
+                                           : "bad argument " + options.args.back())
+        << "\n"
+        << Usage();
+    return true;
+}
+
+int RunCompare(AppState& state, std::ostream& out, std::ostream& err) {
+    CliNotifier notifier(out, err);
+    SerialLink link(notifier);
+    if (!link.ConnectCommPort(state.PortName())) return kExitFailed;
+    const CompareResult result = CompareWithUnit(link, state.DatabasePath(), notifier);
+    switch (result.outcome) {
+        case CompareOutcome::Equal:
+            out << texts::kCompareEqual << "\n";
+            return kExitOk;
+        case CompareOutcome::Different: {
+            char header[128];
+            std::snprintf(header, sizeof header, texts::kCompareDifferent,
+                          result.differences.size());
+            out << header << "\n";
+            for (const ImageDifference& d : result.differences) out << d.Describe() << "\n";
+            out << std::flush;
+            return kExitFailed;
+        }
+        case CompareOutcome::Failed:
+            break;
+    }
+    return kExitFailed;
+}
+
+}  // namespace
+
+bool IsFileCommand(const std::string& subcommand) {
+    return subcommand == "export" || subcommand == "import" || subcommand == "compare";
+}
+
+int RunFileCommand(AppState& state, const GlobalOptions& options, std::ostream& out,
+                   std::ostream& err) {
+    if (options.subcommand == "compare") {
+        if (BadArguments(options, 0, err)) return kExitUsage;
+        return RunCompare(state, out, err);
+    }
+    if (BadArguments(options, 1, err)) return kExitUsage;
+    CliNotifier notifier(out, err);
+    const bool ok = options.subcommand == "export"
+                        ? ExportConfiguration(state.DatabasePath(), options.args[0], notifier)
+                        : ImportConfiguration(state.DatabasePath(), options.args[0], notifier);
+    return ok ? kExitOk : kExitFailed;
+}
+
+std::string FileUsage() {
+    return "  ketrel [--dir DIR] export FILE                        every table of CONFIG to a "
+           "JSON file\n"
+           "  ketrel [--dir DIR] import FILE                        replace CONFIG's tables by "
+           "the file's, all or nothing\n"
+           "  ketrel [--dir DIR] [--port NAME] compare              list what differs between "
+           "the unit and CONFIG\n"
+           "  --log FILE before any subcommand appends the serial traffic to FILE\n";
+}
+
+TrafficLogScope::TrafficLogScope(const std::string& path) : path_(path) {
+    if (path.empty()) return;
+    log_ = std::make_unique<TrafficLog>();
+    if (!log_->openFile(path, &error_)) {
+        log_.reset();
+        return;
+    }
+    SerialPort::SetDefaultTrafficObserver(log_.get());
+}
+
+TrafficLogScope::~TrafficLogScope() {
+    if (!log_) return;
+    // Every port made under this scope is gone by now (they live inside the subcommand).
+    SerialPort::SetDefaultTrafficObserver(nullptr);
+    log_->flush();
+}
+
+bool TrafficLogScope::ok(std::ostream& err) const {
+    if (path_.empty() || log_) return true;
+    err << "ketrel: cannot write the log " << path_ << ": " << error_ << "\n";
+    return false;
+}
+
+}  // namespace ketrel::cli

@@ -1,0 +1,183 @@
+#include "traffic_log.h"
+
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+
+namespace ketrel {
+
+namespace {
+
+constexpr std::size_t kBytesPerLine = 16;
+// A writer far behind (a stalled disk) is woken early rather than left to gather more.
+constexpr std::size_t kEagerBytes = 64 * 1024;
+
+}  // namespace
+
+TrafficLog::TrafficLog() {
+    writer_ = std::thread([this] { run(); });
+}
+
+TrafficLog::~TrafficLog() {
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    wake_.notify_one();
+    writer_.join();
+    std::lock_guard lock(outputMutex_);
+    if (file_) std::fclose(file_);
+}
+
+bool TrafficLog::openFile(const std::string& path, std::string* error) {
+    std::FILE* file = std::fopen(path.c_str(), "ae");
+    if (!file) {
+        if (error) *error = std::strerror(errno);
+        return false;
+    }
+    const std::string header = FileHeader();
+    std::lock_guard lock(outputMutex_);
+    if (file_) std::fclose(file_);
+    file_ = file;
+    fileFailed_ = std::fwrite(header.data(), 1, header.size(), file_) != header.size() ||
+                  std::fflush(file_) != 0;
+    if (fileFailed_ && error) *error = std::strerror(errno);
+    return !fileFailed_;
+}
+
+bool TrafficLog::fileFailed() const {
+    std::lock_guard lock(outputMutex_);
+    return fileFailed_;
+}
+
+int TrafficLog::addListener(Listener listener) {
+    std::lock_guard lock(outputMutex_);
+    const int id = nextListener_++;
+    listeners_.emplace(id, std::move(listener));
+    return id;
+}
+
+void TrafficLog::removeListener(int id) {
+    std::lock_guard lock(outputMutex_);
+    listeners_.erase(id);
+}
+
+void TrafficLog::onTraffic(TrafficDirection direction, const std::uint8_t* data, std::size_t len) {
+    const auto now = std::chrono::system_clock::now();
+    bool wake = false;
+    {
+        std::lock_guard lock(mutex_);
+        // Only the first record of a batch wakes the writer; it then gathers for a moment, so
+        // a transfer costs the serial path one wake-up per batch, not one per chunk.
+        wake = pending_.entries.empty() || pending_.bytes.size() >= kEagerBytes;
+        pending_.entries.push_back({now, direction, pending_.bytes.size(), len});
+        pending_.bytes.insert(pending_.bytes.end(), data, data + len);
+        ++recorded_;
+    }
+    if (wake) wake_.notify_one();
+}
+
+void TrafficLog::flush() {
+    std::unique_lock lock(mutex_);
+    const std::uint64_t target = recorded_;
+    flushWanted_ = true;
+    wake_.notify_one();
+    written_.wait(lock, [&] { return delivered_ >= target; });
+}
+
+std::uint64_t TrafficLog::recordCount() const {
+    std::lock_guard lock(mutex_);
+    return recorded_;
+}
+
+void TrafficLog::run() {
+    Buffer draining;
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        wake_.wait(lock, [&] { return stopping_ || flushWanted_ || !pending_.entries.empty(); });
+        if (!stopping_ && !flushWanted_) {
+            wake_.wait_for(lock, kBatchDelay, [&] {
+                return stopping_ || flushWanted_ || pending_.bytes.size() >= kEagerBytes;
+            });
+        }
+        flushWanted_ = false;
+        // The two buffers trade places, so both keep their capacity and the serial path does
+        // not allocate once the log has run for a while.
+        std::swap(draining, pending_);
+        pending_.entries.clear();
+        pending_.bytes.clear();
+        const std::uint64_t upTo = recorded_;
+        const bool last = stopping_;
+        lock.unlock();
+        if (!draining.entries.empty()) deliver(draining);
+        lock.lock();
+        delivered_ = upTo;
+        written_.notify_all();
+        if (last && pending_.entries.empty()) return;
+    }
+}
+
+void TrafficLog::deliver(const Buffer& buffer) {
+    TrafficBatch batch;
+    batch.reserve(buffer.entries.size());
+    for (const Entry& e : buffer.entries) {
+        const auto* begin = buffer.bytes.data() + e.offset;
+        batch.push_back({e.time, e.direction, std::vector<std::uint8_t>(begin, begin + e.len)});
+    }
+    std::lock_guard lock(outputMutex_);
+    if (file_ && !fileFailed_) {
+        std::string text;
+        for (const TrafficRecord& r : batch) text += FormatRecord(r);
+        if (std::fwrite(text.data(), 1, text.size(), file_) != text.size() ||
+            std::fflush(file_) != 0) {
+            fileFailed_ = true;
+        }
+    }
+    for (const auto& [id, listener] : listeners_) listener(batch);
+}
+
+std::string TrafficLog::FormatTime(std::chrono::system_clock::time_point time) {
+    const auto micros =
+        std::chrono::duration_cast<std::chrono::microseconds>(time.time_since_epoch()).count();
+    const std::time_t seconds = static_cast<std::time_t>(micros / 1000000);
+    std::tm local{};
+    localtime_r(&seconds, &local);
+    char buffer[48];
+    const std::size_t n = std::strftime(buffer, sizeof buffer, "%Y-%m-%d %H:%M:%S", &local);
+    std::snprintf(buffer + n, sizeof buffer - n, ".%06lld",
+                  static_cast<long long>(micros % 1000000));
+    return buffer;
+}
+
+std::string TrafficLog::FormatRecord(const TrafficRecord& record) {
+    std::string out = FormatTime(record.time);
+    out += record.direction == TrafficDirection::ToUnit ? " TX " : " RX ";
+    out += std::to_string(record.bytes.size());
+    out += '\n';
+    char cell[24];
+    for (std::size_t line = 0; line < record.bytes.size(); line += kBytesPerLine) {
+        std::snprintf(cell, sizeof cell, "  %04zX ", line);
+        out += cell;
+        std::string text;
+        for (std::size_t i = 0; i < kBytesPerLine; ++i) {
+            if (line + i < record.bytes.size()) {
+                const std::uint8_t b = record.bytes[line + i];
+                std::snprintf(cell, sizeof cell, " %02X", b);
+                out += cell;
+                text += b >= 0x20 && b < 0x7F ? static_cast<char>(b) : '.';
+            } else {
+                out += "   ";
+            }
+        }
+        out += "  |" + text + "|\n";
+    }
+    return out;
+}
+
+std::string TrafficLog::FileHeader() {
+    return "# ketrel traffic log, opened " + FormatTime(std::chrono::system_clock::now()) +
+           "\n# TX: PC to unit, RX: unit to PC; each record: time, direction, byte count, then "
+           "16 bytes a line (offset, hex, text)\n";
+}
+
+}  // namespace ketrel

@@ -1,0 +1,98 @@
+#pragma once
+
+#include <sqlite3.h>
+
+#include <cstdint>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "block_frame.h"
+#include "traffic_log.h"
+
+namespace ketrel::test {
+
+inline std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+// FNV-1a over the file's bytes: equal hashes mean the file was not touched.
+inline std::uint64_t FileHash(const std::string& path) {
+    std::uint64_t h = 1469598103934665603ull;
+    for (const char c : ReadFile(path)) {
+        h ^= static_cast<unsigned char>(c);
+        h *= 1099511628211ull;
+    }
+    return h;
+}
+
+// Every row of a table in table order, each cell with its storage type, one line per row.
+inline std::string TableDump(const std::string& path, const std::string& table) {
+    sqlite3* db = nullptr;
+    std::string out;
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+        sqlite3_close(db);
+        return "cannot open";
+    }
+    sqlite3_stmt* st = nullptr;
+    const std::string sql = "select * from " + table;
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) {
+        sqlite3_close(db);
+        return "no table";
+    }
+    while (sqlite3_step(st) == SQLITE_ROW) {
+        for (int c = 0; c < sqlite3_column_count(st); ++c) {
+            const int type = sqlite3_column_type(st, c);
+            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(st, c));
+            out += std::to_string(type) + ":" +
+                   (text ? std::string(text, static_cast<std::size_t>(sqlite3_column_bytes(st, c)))
+                         : "NULL") +
+                   "|";
+        }
+        out += "\n";
+    }
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+    return out;
+}
+
+// The records of a traffic log file read back: direction and bytes, in file order.
+struct LoggedRecord {
+    std::string time;
+    TrafficDirection direction;
+    std::vector<std::uint8_t> bytes;
+};
+
+inline std::vector<LoggedRecord> ParseTrafficLog(const std::string& text) {
+    std::vector<LoggedRecord> records;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.empty() || line[0] == '#') continue;
+        if (line[0] != ' ') {
+            // "YYYY-MM-DD HH:MM:SS.uuuuuu TX 13"
+            LoggedRecord r;
+            r.time = line.substr(0, 26);
+            r.direction =
+                line.substr(27, 2) == "TX" ? TrafficDirection::ToUnit : TrafficDirection::FromUnit;
+            records.push_back(std::move(r));
+            continue;
+        }
+        if (records.empty()) continue;
+        // "  0000  57 72 ...  |text|": the hex stands between the offset and the text.
+        const std::size_t bar = line.find("  |");
+        std::istringstream hex(line.substr(8, bar - 8));
+        std::string byte;
+        while (hex >> byte) {
+            records.back().bytes.push_back(
+                static_cast<std::uint8_t>(std::stoul(byte, nullptr, 16)));
+        }
+    }
+    return records;
+}
+
+}  // namespace ketrel::test

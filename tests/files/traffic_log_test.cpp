@@ -1,0 +1,191 @@
+// The traffic log: the port's hook sees every byte in both directions, the writer thread gets
+// every record out in order from threads that write at once, and the file reads back byte for
+// byte.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <thread>
+
+#include "files_test_support.h"
+#include "serial_port.h"
+#include "test_support.h"
+#include "traffic_log.h"
+
+namespace ketrel {
+namespace {
+
+using test::ParseTrafficLog;
+using test::ReadFile;
+
+// Collects what the writer thread hands out.
+struct Collected {
+    std::mutex mutex;
+    std::vector<TrafficRecord> records;
+    void add(const TrafficBatch& batch) {
+        std::lock_guard lock(mutex);
+        records.insert(records.end(), batch.begin(), batch.end());
+    }
+};
+
+std::vector<std::uint8_t> Bytes(std::string_view text) { return {text.begin(), text.end()}; }
+
+TEST(TrafficLog, EveryRecordReachesFileAndListenersInOrder) {
+    test::TempDir dir;
+    const std::string path = dir.file("traffic.log");
+    Collected seen;
+    TrafficLog log;
+    ASSERT_TRUE(log.openFile(path));
+    log.addListener([&](const TrafficBatch& b) { seen.add(b); });
+
+    // Two threads at once, as the receive thread and the user-interface thread may be; each
+    // record carries its thread and sequence number, so order and contents can be checked.
+    constexpr int kPerThread = 2000;
+    auto writer = [&](std::uint8_t who, TrafficDirection direction) {
+        for (int i = 0; i < kPerThread; ++i) {
+            const std::uint8_t record[] = {who, static_cast<std::uint8_t>(i >> 8),
+                                           static_cast<std::uint8_t>(i), 0x0D, 0x0A};
+            log.onTraffic(direction, record, 1 + static_cast<std::size_t>(i % 5));
+        }
+    };
+    std::thread a(writer, 0xA0, TrafficDirection::ToUnit);
+    std::thread b(writer, 0xB0, TrafficDirection::FromUnit);
+    a.join();
+    b.join();
+    log.flush();
+    EXPECT_EQ(log.recordCount(), 2u * kPerThread);
+
+    const auto fromFile = ParseTrafficLog(ReadFile(path));
+    std::lock_guard lock(seen.mutex);
+    ASSERT_EQ(seen.records.size(), 2u * kPerThread);
+    ASSERT_EQ(fromFile.size(), seen.records.size());
+    int next[2] = {0, 0};
+    for (std::size_t r = 0; r < seen.records.size(); ++r) {
+        const TrafficRecord& rec = seen.records[r];
+        const int t = rec.bytes[0] == 0xA0 ? 0 : 1;
+        EXPECT_EQ(rec.direction, t == 0 ? TrafficDirection::ToUnit : TrafficDirection::FromUnit);
+        const int i = next[t]++;
+        const std::vector<std::uint8_t> full = {rec.bytes[0], static_cast<std::uint8_t>(i >> 8),
+                                                static_cast<std::uint8_t>(i), 0x0D, 0x0A};
+        EXPECT_EQ(rec.bytes, std::vector<std::uint8_t>(full.begin(), full.begin() + 1 + i % 5));
+        EXPECT_EQ(fromFile[r].bytes, rec.bytes) << r;
+        EXPECT_EQ(fromFile[r].direction, rec.direction) << r;
+        EXPECT_EQ(fromFile[r].time, TrafficLog::FormatTime(rec.time));
+        if (r > 0) {
+            EXPECT_GE(rec.time, seen.records[r - 1].time);
+        }
+    }
+}
+
+TEST(TrafficLog, RecordLinesShowHexAndTextSideBySide) {
+    TrafficRecord r;
+    r.direction = TrafficDirection::FromUnit;
+    r.bytes = Bytes("{ComputerPageDown");
+    r.bytes.push_back(0);
+    r.bytes.push_back('}');
+    const std::string text = TrafficLog::FormatRecord(r);
+    const std::string lines = text.substr(text.find('\n') + 1);
+    EXPECT_EQ(text.substr(26, text.find('\n') - 26), " RX 19");
+    EXPECT_EQ(lines,
+              "  0000  7B 43 6F 6D 70 75 74 65 72 50 61 67 65 44 6F 77  |{ComputerPageDow|\n"
+              "  0010  6E 00 7D" +
+                  std::string(13 * 3, ' ') + "  |n.}|\n");
+}
+
+TEST(TrafficLog, ARemovedListenerIsNeverCalledAgain) {
+    TrafficLog log;
+    std::atomic<int> calls{0};
+    const int id = log.addListener([&](const TrafficBatch&) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        ++calls;
+    });
+    const std::uint8_t byte = 1;
+    log.onTraffic(TrafficDirection::ToUnit, &byte, 1);
+    ASSERT_TRUE(test::WaitUntil([&] { return calls.load() > 0; }));
+    log.removeListener(id);
+    const int after = calls.load();
+    log.onTraffic(TrafficDirection::ToUnit, &byte, 1);
+    log.flush();
+    EXPECT_EQ(calls.load(), after);
+}
+
+TEST(TrafficLog, AFileThatCannotBeOpenedIsReported) {
+    TrafficLog log;
+    std::string error;
+    EXPECT_FALSE(log.openFile("/nonexistent-dir/traffic.log", &error));
+    EXPECT_FALSE(error.empty());
+}
+
+// A pseudo-terminal pair: the port opens the follower end, the test plays the unit.
+class PtyPair {
+  public:
+    PtyPair() {
+        leader_ = posix_openpt(O_RDWR | O_NOCTTY);
+        if (leader_ >= 0 && grantpt(leader_) == 0 && unlockpt(leader_) == 0) {
+            path_ = ptsname(leader_);
+        }
+    }
+    ~PtyPair() {
+        if (leader_ >= 0) close(leader_);
+    }
+    const std::string& path() const { return path_; }
+    int leader() const { return leader_; }
+
+  private:
+    int leader_ = -1;
+    std::string path_;
+};
+
+class Recorder : public TrafficObserver {
+  public:
+    void onTraffic(TrafficDirection d, const std::uint8_t* data, std::size_t len) override {
+        std::lock_guard lock(mutex_);
+        records.push_back({{}, d, std::vector<std::uint8_t>(data, data + len)});
+    }
+    std::mutex mutex_;
+    std::vector<TrafficRecord> records;
+};
+
+TEST(TrafficLog, ThePortReportsWhatItWroteAndReadAndNothingElse) {
+    PtyPair pty;
+    ASSERT_FALSE(pty.path().empty());
+    Recorder recorder;
+    SerialPort port;
+    ASSERT_TRUE(port.open(pty.path())) << port.lastError();
+    EXPECT_EQ(port.trafficObserver(), nullptr);
+    port.setTrafficObserver(&recorder);
+
+    const std::string command = "ReadConfig\r\n";
+    ASSERT_EQ(port.write(reinterpret_cast<const std::uint8_t*>(command.data()), command.size()),
+              command.size());
+    std::uint8_t buffer[64];
+    EXPECT_EQ(port.read(buffer, sizeof buffer), 0);  // nothing queued: nothing reported
+    ASSERT_EQ(::write(pty.leader(), "OK\r\n", 4), 4);
+    ASSERT_TRUE(test::WaitUntil([&] { return port.queuedInput() == 4; }));
+    ASSERT_EQ(port.read(buffer, sizeof buffer), 4);
+
+    port.setTrafficObserver(nullptr);
+    port.write(reinterpret_cast<const std::uint8_t*>("x"), 1);
+
+    std::lock_guard lock(recorder.mutex_);
+    ASSERT_EQ(recorder.records.size(), 2u);
+    EXPECT_EQ(recorder.records[0].direction, TrafficDirection::ToUnit);
+    EXPECT_EQ(recorder.records[0].bytes, Bytes(command));
+    EXPECT_EQ(recorder.records[1].direction, TrafficDirection::FromUnit);
+    EXPECT_EQ(recorder.records[1].bytes, Bytes("OK\r\n"));
+}
+
+TEST(TrafficLog, PortsMadeUnderADefaultObserverStartWithIt) {
+    Recorder recorder;
+    SerialPort::SetDefaultTrafficObserver(&recorder);
+    SerialPort with;
+    SerialPort::SetDefaultTrafficObserver(nullptr);
+    SerialPort without;
+    EXPECT_EQ(with.trafficObserver(), &recorder);
+    EXPECT_EQ(without.trafficObserver(), nullptr);
+}
+
+}  // namespace
+}  // namespace ketrel

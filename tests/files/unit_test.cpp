@@ -1,0 +1,211 @@
+// The read-back comparison and the traffic log against the simulated unit, through the command
+// line as a user runs them.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "app_state.h"
+#include "cli.h"
+#include "config_compare.h"
+#include "config_file_texts.h"
+#include "config_image.h"
+#include "config_test_support.h"
+#include "files_test_support.h"
+#include "frame_dispatch.h"
+#include "receive_thread.h"
+#include "serial_link.h"
+#include "texts.h"
+#include "unit_simulator.h"
+
+namespace ketrel {
+namespace {
+
+struct Outcome {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+class UnitTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(db.created);
+        std::string error;
+        ASSERT_TRUE(unit.start(&error)) << error;
+    }
+
+    Outcome run(const std::vector<std::string>& words) {
+        std::vector<std::string> argv = {"ketrel", "--dir", db.dir.path(), "--port",
+                                         unit.portPath()};
+        argv.insert(argv.end(), words.begin(), words.end());
+        std::vector<char*> raw;
+        for (auto& a : argv) raw.push_back(a.data());
+        cli::GlobalOptions options;
+        std::string error;
+        if (!cli::ParseGlobal(static_cast<int>(raw.size()), raw.data(), options, &error)) {
+            return {cli::kExitUsage, "", error};
+        }
+        std::ostringstream out, err;
+        const int status = cli::Run(options, out, err);
+        return {status, out.str(), err.str()};
+    }
+
+    test::SuppliedDb db;
+    sim::UnitSimulator unit;
+};
+
+TEST_F(UnitTest, CompareAfterAWriteShowsNoDifferenceThenExactlyTheChangedCode) {
+    const Outcome write = run({"write-config"});
+    ASSERT_EQ(write.status, 0) << write.err;
+
+    const Outcome same = run({"compare"});
+    EXPECT_EQ(same.status, 0) << same.err;
+    EXPECT_EQ(same.out, std::string(texts::kCompareEqual) + "\n");
+    EXPECT_EQ(same.err, "");
+
+    test::RawExec(db.path, "update SPTxCode set Code = 'FF AA EE EE 00' where ID = 22;");
+    const Outcome changed = run({"compare"});
+    EXPECT_EQ(changed.status, 1);
+    EXPECT_EQ(
+        changed.out,
+        "单元中的配置与数据库不一致，共 1 处：\n"
+        "串口通道 3（串口3，电动幕布）发码 2「PowerOff」：单元中为 FF AA EE EE EE，数据库中为 "
+        "FF AA EE EE 00\n");
+    EXPECT_EQ(changed.err, "");
+    // The unit was only read: its image is still the written one.
+    EXPECT_EQ(unit.receivedLines().back(), "ReadConfig");
+}
+
+TEST_F(UnitTest, AUnitThatDoesNotAnswerIsReportedAndTheReceiverRunsAgain) {
+    test::RecordingNotifier notifier;
+    SerialLink link(notifier);
+    NoPcActions actions;
+    struct : FrameSink {
+        void infoLine(const std::string&, const std::string&) override {}
+    } sink;
+    SharedText openAppPath;
+    FrameDispatcher dispatcher(actions, sink, openAppPath);
+    ReceiveThread receiver(link.CommHandle(),
+                           [&](frame::Ring& ring) { return dispatcher.DispatchUnitFrames(ring); });
+    link.AttachReceiver(&receiver);
+    ASSERT_TRUE(receiver.start());
+    ASSERT_TRUE(link.OpenCommPort(unit.portPath()));
+
+    struct Case {
+        sim::Faults faults;
+        const char* message;
+    };
+    sim::Faults silent;
+    silent.noAnswer = true;
+    sim::Faults cut;
+    cut.shortReadback = true;
+    for (const Case& c :
+         {Case{silent, texts::kCompareNoAnswer}, Case{cut, texts::kCompareBadAnswer}}) {
+        unit.setFaults(c.faults);
+        notifier.clear();
+        const CompareResult result = CompareWithUnit(link, db.path, notifier);
+        EXPECT_EQ(result.outcome, CompareOutcome::Failed);
+        EXPECT_TRUE(result.differences.empty());
+        EXPECT_EQ(notifier.texts(), std::vector<std::string>{c.message});
+        EXPECT_EQ(receiver.pauseCount(), 0);
+    }
+    link.ClosePort();
+    receiver.stop();
+    link.AttachReceiver(nullptr);
+
+    // From the command line: the same text on standard error, and a failure status.
+    unit.setFaults(silent);
+    const Outcome cli = run({"compare"});
+    EXPECT_EQ(cli.status, 1);
+    EXPECT_EQ(cli.err, std::string(texts::kCompareNoAnswer) + "\n");
+}
+
+TEST_F(UnitTest, TheLogOfAWriteConfigHoldsTheEightBlockFramesByteForByte) {
+    const std::string logPath = db.dir.file("traffic.log");
+    const Outcome write = run({"--log", logPath, "write-config"});
+    ASSERT_EQ(write.status, 0) << write.err;
+    EXPECT_EQ(SerialPort::DefaultTrafficObserver(), nullptr);
+
+    test::RecordingNotifier notifier;
+    ConfigImage image{};
+    ASSERT_TRUE(CompileConfigImage(ConfigDb(db.path, notifier), image));
+
+    const auto records = test::ParseTrafficLog(test::ReadFile(logPath));
+    std::vector<std::vector<std::uint8_t>> sent;
+    std::vector<std::uint8_t> received;
+    for (const auto& r : records) {
+        if (r.direction == TrafficDirection::ToUnit) {
+            sent.push_back(r.bytes);
+        } else {
+            received.insert(received.end(), r.bytes.begin(), r.bytes.end());
+        }
+    }
+    auto text = [](std::string_view s) { return std::vector<std::uint8_t>(s.begin(), s.end()); };
+    ASSERT_EQ(sent.size(), 11u);
+    EXPECT_EQ(sent[0], text("WriteConfig\r\n"));
+    for (std::size_t b = 0; b < block::kBlockCount; ++b) {
+        const block::Frame frame = block::ImageBlockFrame(image, b);
+        EXPECT_EQ(sent[1 + b], std::vector<std::uint8_t>(frame.begin(), frame.end())) << b;
+    }
+    EXPECT_EQ(sent[9], text("ReadConfig\r\n"));
+    EXPECT_EQ(sent[10], text("InitConfig\r\n"));
+
+    // What came back: OK, seven Ready, Complete, the image, OK.
+    std::vector<std::uint8_t> expected = text("OK\r\n");
+    for (int i = 0; i < 7; ++i) {
+        const auto ready = text("Ready\r\n");
+        expected.insert(expected.end(), ready.begin(), ready.end());
+    }
+    const auto complete = text("Complete\r\n");
+    expected.insert(expected.end(), complete.begin(), complete.end());
+    expected.insert(expected.end(), image.begin(), image.end());
+    expected.push_back('O');
+    expected.push_back('K');
+    expected.push_back('\r');
+    expected.push_back('\n');
+    EXPECT_EQ(received, expected);
+}
+
+TEST_F(UnitTest, TheLogOptionAppliesToEverySubcommand) {
+    const std::string logPath = db.dir.file("traffic.log");
+    ASSERT_EQ(run({"--log", logPath, "compare"}).status, 1);  // never written: differs
+    ASSERT_EQ(run({"--log", logPath, "info", "--seconds", "0.3"}).status, 0);
+    const auto records = test::ParseTrafficLog(test::ReadFile(logPath));
+    std::string sent;
+    for (const auto& r : records) {
+        if (r.direction == TrafficDirection::ToUnit) sent.append(r.bytes.begin(), r.bytes.end());
+    }
+    EXPECT_EQ(sent, "ReadConfig\r\nGetInfo\r\n");
+    // Two runs appended to the one file, each with its header.
+    const std::string whole = test::ReadFile(logPath);
+    EXPECT_EQ(whole.find("# ketrel traffic log"), 0u);
+    EXPECT_NE(whole.find("# ketrel traffic log", 1), std::string::npos);
+
+    const Outcome unwritable = run({"--log", db.dir.file("no/such/dir/log"), "compare"});
+    EXPECT_EQ(unwritable.status, 1);
+    EXPECT_NE(unwritable.err.find("cannot write the log"), std::string::npos);
+}
+
+TEST_F(UnitTest, FileCommandsFromTheCommandLine) {
+    const std::string file = db.dir.file("room.json");
+    const Outcome exported = run({"export", file});
+    EXPECT_EQ(exported.status, 0) << exported.err;
+    EXPECT_EQ(exported.out, std::string(texts::kExportDone) + "\n" + file + "\n");
+
+    std::string text = test::ReadFile(file);
+    text.replace(text.find("\"NEC\""), 5, "\"NEC \"");
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
+    const std::uint64_t before = test::FileHash(db.path);
+    const Outcome refused = run({"import", file});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("IRChannel 表第 1 行，Protocol 列"), std::string::npos)
+        << refused.err;
+    EXPECT_EQ(test::FileHash(db.path), before);
+
+    EXPECT_EQ(run({"import"}).status, 2);
+    EXPECT_EQ(run({"export", "a", "b"}).status, 2);
+    EXPECT_EQ(run({"compare", "x"}).status, 2);
+}
+
+}  // namespace
+}  // namespace ketrel
