@@ -1,0 +1,71 @@
+#include "dialog_modify_card.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "card_widgets.h"
+#include "notifier.h"
+#include "qt_text.h"
+#include "texts.h"
+
+namespace ketrel {
+
+namespace {
+// The stored action's entry; none for a value the list does not hold.
+int EntryFor(int action) {
+    return action >= 0 && action < static_cast<int>(kCardActions.size()) ? action : -1;
+}
+}  // namespace
+
+CDialogModifyCard::CDialogModifyCard(const std::string& databasePath, Notifier& notifier,
+                                     const CardRow& card, QWidget* parent)
+    : QDialog(parent), store_(databasePath, notifier), notifier_(notifier), card_(card) {
+    setObjectName("CDialogModifyCard");
+    setWindowTitle(QStringLiteral("编辑卡"));
+    number_ = new QLineEdit(ToQ(card.number), this);
+    number_->setObjectName("edit1052");
+    number_->setReadOnly(true);
+    number_->setMinimumWidth(200);
+    enter_ = NewCardActionBox(this);
+    enter_->setObjectName("combo1249");
+    enter_->setCurrentIndex(EntryFor(card.enter));
+    leave_ = NewCardActionBox(this);
+    leave_->setObjectName("combo1095");
+    leave_->setCurrentIndex(EntryFor(card.leave));
+    ok_ = new QPushButton(QStringLiteral("确定"), this);
+    ok_->setObjectName("button1003");
+    ok_->setDefault(true);
+    connect(ok_, &QPushButton::clicked, this, &CDialogModifyCard::OnOK);
+
+    auto* grid = new QGridLayout;
+    grid->addWidget(new QLabel(QStringLiteral("卡号"), this), 0, 0);
+    grid->addWidget(number_, 0, 1);
+    grid->addWidget(new QLabel(QStringLiteral("插卡执行"), this), 1, 0);
+    grid->addWidget(enter_, 1, 1);
+    grid->addWidget(new QLabel(QStringLiteral("拔卡执行"), this), 2, 0);
+    grid->addWidget(leave_, 2, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ok_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addLayout(buttons);
+    setFixedSize(sizeHint());
+}
+
+void CDialogModifyCard::OnOK() {
+    // A list with nothing chosen keeps what is stored rather than storing "no entry" (-1).
+    const int enter = enter_->currentIndex() >= 0 ? enter_->currentIndex() : card_.enter;
+    const int leave = leave_->currentIndex() >= 0 ? leave_->currentIndex() : card_.leave;
+    if (!store_.UpdateCard(card_.number, enter, leave)) {
+        notifier_.show(kModifyFailed, texts::kCaptionError, MessageIcon::Error);
+        return;
+    }
+    accept();
+}
+
+}  // namespace ketrel
