@@ -91,6 +91,7 @@ CMainFrame::CMainFrame(AppState& state, Notifier& notifier, DialogRunner& dialog
     view_ = new CVardoView(this);
     setCentralWidget(view_);
     view_->cardPage()->Attach(state_, notifier_, dialogs_);
+    view_->sysSettingPage()->Attach(state_, notifier_, dialogs_);
     connect(view_, &CVardoView::pageChanged, this, [this](int index) {
         outlook_->setCurrent(index == CVardoView::kCardPage ? cmd::ID_NAV_CARD
                                                             : cmd::ID_NAV_SYS_SETTING);

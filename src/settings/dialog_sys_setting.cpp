@@ -3,14 +3,25 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QTreeWidget>
+#include <QPushButton>
+#include <QStyle>
 #include <QVBoxLayout>
 
+#include "app_state.h"
+#include "code_format.h"
+#include "config_db.h"
+#include "config_statements.h"
+#include "dialog_key_code.h"
+#include "dialog_modify_infrared.h"
+#include "dialog_modify_serial_port.h"
+#include "dialog_runner.h"
 #include "info_lines.h"
+#include "password_gate.h"
 #include "qt_text.h"
+#include "report_list.h"
+#include "silent_notifier.h"
 
 namespace ketrel {
 
@@ -32,15 +43,39 @@ constexpr TerminalField kTerminalFields[] = {
     {CDialogSysSetting::kServerIp, "serverip", "服务器IP："},
 };
 
-QTreeWidget* ChannelList(QWidget* parent) {
-    auto* list = new QTreeWidget(parent);
-    list->setRootIsDecorated(false);
-    list->setAllColumnsShowFocus(true);
-    list->setHeaderLabels({QStringLiteral("通道编号"), QStringLiteral("通道名称"),
-                           QStringLiteral("通信协议"), QStringLiteral("设备名称")});
-    const int widths[] = {80, 120, 150, 450};
-    for (int i = 0; i < 4; ++i) list->setColumnWidth(i, widths[i]);
+ReportList* ChannelList(const char* name, QWidget* parent) {
+    const int* w = CDialogSysSetting::kColumnWidths;
+    auto* list = new ReportList(
+        {{"通道编号", w[0]}, {"通道名称", w[1]}, {"通信协议", w[2]}, {"设备名称", w[3]}}, parent);
+    list->setObjectName(name);
     return list;
+}
+
+QPushButton* SettingsButton(const char* caption, QStyle::StandardPixmap icon, QWidget* parent) {
+    auto* button = new QPushButton(QString::fromUtf8(caption), parent);
+    button->setIcon(parent->style()->standardIcon(icon));
+    button->setIconSize(QSize(24, 24));
+    button->setToolTip(QString::fromUtf8(caption));
+    button->setCursor(Qt::PointingHandCursor);
+    button->setMinimumHeight(36);
+    return button;
+}
+
+void FillChannelList(ReportList* list, const std::string& databasePath, const char* statement,
+                     const char* table) {
+    const int* w = CDialogSysSetting::kColumnWidths;
+    list->SetColumnWidths({w[0], w[1], w[2], w[3]});
+    list->setUpdatesEnabled(false);
+    list->ClearRows();
+    SilentNotifier silent;
+    if (const auto rows = ConfigDb(databasePath, silent).fetch(statement, table)) {
+        for (const SqlRow& row : *rows) {
+            QStringList cells;
+            for (std::size_t c = 0; c < 4; ++c) cells << (c < row.size() ? ToQ(row[c]) : "");
+            list->AddRow(cells);
+        }
+    }
+    list->setUpdatesEnabled(true);
 }
 
 }  // namespace
@@ -49,12 +84,27 @@ CDialogSysSetting::CDialogSysSetting(QWidget* parent) : QWidget(parent) {
     setObjectName("CDialogSysSetting");
 
     auto* serialGroup = new QGroupBox(QStringLiteral("串口控制"), this);
-    serialList_ = ChannelList(serialGroup);
+    serialList_ = ChannelList("serialList", serialGroup);
     (new QVBoxLayout(serialGroup))->addWidget(serialList_);
 
     auto* infraredGroup = new QGroupBox(QStringLiteral("红外控制"), this);
-    infraredList_ = ChannelList(infraredGroup);
+    infraredList_ = ChannelList("infraredList", infraredGroup);
     (new QVBoxLayout(infraredGroup))->addWidget(infraredList_);
+
+    connect(serialList_, &ReportList::listDoubleClicked, this,
+            &CDialogSysSetting::OnSerialListDoubleClick);
+    connect(infraredList_, &ReportList::listDoubleClicked, this,
+            &CDialogSysSetting::OnInfraredListDoubleClick);
+
+    options_ = SettingsButton("选项参数", QStyle::SP_FileDialogDetailedView, this);
+    options_->setObjectName("optionsButton");
+    network_ = SettingsButton("网络参数", QStyle::SP_DriveNetIcon, this);
+    network_->setObjectName("networkButton");
+    keyCode_ = SettingsButton("键码定义", QStyle::SP_FileDialogListView, this);
+    keyCode_->setObjectName("keyCodeButton");
+    connect(options_, &QPushButton::clicked, this, &CDialogSysSetting::OnOptions);
+    connect(network_, &QPushButton::clicked, this, &CDialogSysSetting::OnNetwork);
+    connect(keyCode_, &QPushButton::clicked, this, &CDialogSysSetting::OnKeyCode);
 
     auto* info = new QGroupBox(QStringLiteral("终端信息"), this);
     info->setObjectName("terminalInfo");
@@ -76,10 +126,73 @@ CDialogSysSetting::CDialogSysSetting(QWidget* parent) : QWidget(parent) {
         }
     }
 
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(options_);
+    buttons->addWidget(network_);
+    buttons->addWidget(keyCode_);
+    buttons->addStretch();
+
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(serialGroup, 3);
     layout->addWidget(infraredGroup, 2);
+    layout->addLayout(buttons);
     layout->addWidget(info);
+}
+
+void CDialogSysSetting::Attach(AppState& state, Notifier& notifier, DialogRunner& dialogs) {
+    state_ = &state;
+    notifier_ = &notifier;
+    dialogs_ = &dialogs;
+    ReloadSerialList();
+    ReloadInfraredList();
+}
+
+void CDialogSysSetting::ReloadSerialList() {
+    if (!state_) return;
+    FillChannelList(serialList_, state_->DatabasePath(), sql::kSelectSPChannel, sql::kSPChannel);
+}
+
+void CDialogSysSetting::ReloadInfraredList() {
+    if (!state_) return;
+    FillChannelList(infraredList_, state_->DatabasePath(), sql::kSelectIRChannel, sql::kIRChannel);
+}
+
+void CDialogSysSetting::OnSerialListDoubleClick() {
+    const int row = serialList_->SelectedRow();
+    if (!state_ || row < 0) return;
+    CDialogModifySerialPort editor(LeadingInt(serialList_->Text(row, 0)),
+                                   {state_->DatabasePath(), state_->DevicesPath(), *notifier_,
+                                    *dialogs_, [this] { ReloadSerialList(); }},
+                                   this);
+    dialogs_->run(editor);
+}
+
+void CDialogSysSetting::OnInfraredListDoubleClick() {
+    const int row = infraredList_->SelectedRow();
+    if (!state_ || row < 0) return;
+    CDialogModifyInfrared editor(LeadingInt(infraredList_->Text(row, 0)),
+                                 {state_->DatabasePath(), state_->DevicesPath(), *notifier_,
+                                  *dialogs_, [this] { ReloadInfraredList(); }},
+                                 this);
+    dialogs_->run(editor);
+}
+
+bool CDialogSysSetting::PassGate() {
+    return state_ && PassPasswordGate(*state_, *notifier_, *dialogs_, this);
+}
+
+void CDialogSysSetting::OnOptions() {
+    if (PassGate() && openOptions_) openOptions_();
+}
+
+void CDialogSysSetting::OnNetwork() {
+    if (PassGate() && openNetwork_) openNetwork_();
+}
+
+void CDialogSysSetting::OnKeyCode() {
+    if (!PassGate()) return;
+    CDialogKeyCode dialog(state_->DatabasePath(), *notifier_, *dialogs_, this);
+    dialogs_->run(dialog);
 }
 
 QLineEdit* CDialogSysSetting::terminalField(int id) const {
@@ -90,6 +203,7 @@ QLineEdit* CDialogSysSetting::terminalField(int id) const {
 bool CDialogSysSetting::SetTerminalInfo(const std::string& key, const std::string& value) {
     for (const auto& f : kTerminalFields) {
         if (key != f.key) continue;
+        // "启用" only for exactly "1"; anything else the unit sends reads as disabled.
         const std::string shown = f.id == kDhcp ? DhcpText(value) : value;
         fields_.at(f.id)->setText(ToQ(shown));
         return true;

@@ -1,0 +1,130 @@
+#include "dialog_modify_infrared.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStyle>
+#include <QVBoxLayout>
+
+#include "code_format.h"
+#include "config_db.h"
+#include "config_statements.h"
+#include "dialog_modify_tx_code.h"
+#include "dialog_runner.h"
+#include "editor_texts.h"
+#include "qt_text.h"
+#include "send_code_list.h"
+#include "silent_notifier.h"
+
+namespace ketrel {
+
+CDialogModifyInfrared::CDialogModifyInfrared(int irNumber, ChannelEditorContext context,
+                                             QWidget* parent)
+    : QDialog(parent), irNumber_(irNumber), context_(std::move(context)) {
+    setWindowTitle(QString::fromUtf8(texts::kModifyInfraredTitle));
+
+    number_ = new QLabel(this);
+    number_->setObjectName("static1106");
+    name_ = new QLabel(this);
+    name_->setObjectName("static1105");
+    protocol_ = new QComboBox(this);
+    protocol_->setObjectName("combo1103");
+    protocol_->addItems({"NEC", "RC-5", "AIR"});
+    protocol_->setCurrentIndex(0);
+    model_ = new QLineEdit(this);
+    model_->setObjectName("edit1104");
+
+    auto* group = new QGroupBox(QStringLiteral("发送代码"), this);
+    codes_ = MakeSendCodeList(group);
+    codes_->setObjectName("list1107");
+    codes_->setMinimumSize(640, 300);
+    (new QVBoxLayout(group))->addWidget(codes_);
+
+    ok_ = new QPushButton(QString::fromUtf8(texts::kOk), this);
+    ok_->setObjectName("button1003");
+    ok_->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
+    ok_->setCursor(Qt::PointingHandCursor);
+    ok_->setDefault(true);
+
+    connect(ok_, &QPushButton::clicked, this, &CDialogModifyInfrared::OnOK);
+    connect(codes_, &ReportList::listClicked, this, &CDialogModifyInfrared::OnListClick);
+    connect(codes_, &ReportList::listDoubleClicked, this,
+            &CDialogModifyInfrared::OnListDoubleClick);
+
+    auto* fields = new QGridLayout;
+    auto label = [this](const char* text) { return new QLabel(QString::fromUtf8(text), this); };
+    fields->addWidget(label("通道编号:"), 0, 0, Qt::AlignRight);
+    fields->addWidget(number_, 0, 1);
+    fields->addWidget(label("通道名称:"), 0, 2, Qt::AlignRight);
+    fields->addWidget(name_, 0, 3);
+    fields->addWidget(label("协议:"), 1, 0, Qt::AlignRight);
+    fields->addWidget(protocol_, 1, 1);
+    fields->addWidget(label("设备名称:"), 1, 2, Qt::AlignRight);
+    fields->addWidget(model_, 1, 3);
+    fields->setColumnStretch(3, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ok_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(fields);
+    layout->addWidget(group, 1);
+    layout->addLayout(buttons);
+
+    LoadChannel(irNumber_);
+    LoadCodes(irNumber_);
+}
+
+void CDialogModifyInfrared::LoadChannel(int irNumber) {
+    SilentNotifier silent;
+    const auto rows = ConfigDb(context_.databasePath, silent, texts::kOpenConfigEditorFailed)
+                          .fetch(sql::kSelectIRChannelByNumber, {irNumber}, sql::kIRChannel);
+    if (!rows || rows->size() != 1 || rows->front().size() < 4) return;
+    const SqlRow& row = rows->front();
+    number_->setText(ToQ(row[0]));
+    name_->setText(ToQ(row[1]));
+    // A protocol none of the entries begins with leaves "NEC".
+    SelectEntryBeginningWith(protocol_, ToQ(row[2]));
+    model_->setText(ToQ(row[3]));
+}
+
+void CDialogModifyInfrared::LoadCodes(int irNumber) {
+    SilentNotifier silent;
+    const auto rows = ConfigDb(context_.databasePath, silent, texts::kOpenConfigEditorFailed)
+                          .fetch(sql::kSelectIRTxCodeByChannel, {irNumber}, sql::kIRTxCode);
+    if (!rows) return;
+    FillRows(codes_, *rows);
+    lastClickedRow_ = -1;
+}
+
+bool CDialogModifyInfrared::SaveChannelSettings(int irNumber, const std::string& protocol,
+                                                const std::string& model) {
+    const bool saved =
+        ConfigDb(context_.databasePath, context_.notifier, texts::kOpenConfigEditorFailed)
+            .execute(sql::kUpdateIRChannel, {protocol, model, irNumber}, sql::kIRChannel);
+    if (context_.channelsChanged) context_.channelsChanged();
+    return saved;
+}
+
+void CDialogModifyInfrared::OnOK() {
+    SaveChannelSettings(irNumber_, FromQ(protocol_->currentText().trimmed()),
+                        FromQ(model_->text().trimmed()));
+    accept();
+}
+
+void CDialogModifyInfrared::OnListClick() { lastClickedRow_ = codes_->SelectedRow(); }
+
+void CDialogModifyInfrared::OnListDoubleClick() {
+    const int row = codes_->SelectedRow();
+    if (row < 0) return;
+    const int irNumber = LeadingInt(codes_->Text(row, 1));
+    CDialogModifyIRTxCode dialog(context_.databasePath, context_.notifier,
+                                 LeadingInt(codes_->Text(row, 0)), irNumber, codes_->Text(row, 2),
+                                 codes_->Text(row, 3), this);
+    if (context_.dialogs.run(dialog) == QDialog::Accepted) LoadCodes(irNumber);
+}
+
+}  // namespace ketrel

@@ -1,0 +1,93 @@
+#include "dialog_key_code.h"
+
+#include <QVBoxLayout>
+#include <cstdio>
+
+#include "code_format.h"
+#include "config_db.h"
+#include "config_image.h"
+#include "config_statements.h"
+#include "dialog_modify_key_code.h"
+#include "dialog_runner.h"
+#include "qt_text.h"
+#include "report_list.h"
+#include "silent_notifier.h"
+
+namespace ketrel {
+
+namespace keycode {
+
+KeyCodeGroup Decode(std::string_view text) {
+    const std::uint32_t byte = ReadHex(text) & 0xFF;
+    return {static_cast<std::uint16_t>(byte >> 4), static_cast<std::uint16_t>(byte & 0x0F)};
+}
+
+std::string Encode(KeyCodeGroup group) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%01X%01X", group.channel & 0x0Fu, group.code & 0x0Fu);
+    return text;
+}
+
+std::string DisplayText(KeyCodeGroup group) {
+    if (group.channel == 0) return kChannelNames[0];
+    auto name = [](std::uint16_t index, const auto& table) -> std::string {
+        if (index < std::size(table)) return table[index];
+        char digit[4];
+        std::snprintf(digit, sizeof digit, "%X", index & 0x0Fu);
+        return digit;
+    };
+    return name(group.channel, kChannelNames) + "->" + name(group.code, kCodeNames);
+}
+
+}  // namespace keycode
+
+CDialogKeyCode::CDialogKeyCode(std::string databasePath, Notifier& notifier, DialogRunner& dialogs,
+                               QWidget* parent)
+    : QDialog(parent),
+      databasePath_(std::move(databasePath)),
+      notifier_(notifier),
+      dialogs_(dialogs) {
+    setObjectName("dialog345");
+    setWindowTitle(QStringLiteral("按键发码定义"));
+    keys_ = new ReportList({{"键码编号", 80},
+                            {"键码名称", 120},
+                            {"第1组控制码", 120},
+                            {"第2组控制码", 120},
+                            {"第3组控制码", 120},
+                            {"第4组控制码", 120},
+                            {"第5组控制码", 120}},
+                           this);
+    keys_->setMinimumSize(820, 300);
+    connect(keys_, &ReportList::listDoubleClicked, this, &CDialogKeyCode::OnListDoubleClick);
+    (new QVBoxLayout(this))->addWidget(keys_);
+    FillList();
+}
+
+void CDialogKeyCode::FillList() {
+    keys_->SetColumnWidths({80, 120, 120, 120, 120, 120, 120});
+    keys_->ClearRows();
+    SilentNotifier silent;
+    const auto rows = ConfigDb(databasePath_, silent, texts::kOpenConfigEditorFailed)
+                          .fetch(sql::kSelectKeyCode, sql::kKeyCode);
+    if (!rows) return;
+    for (const SqlRow& row : *rows) {
+        if (row.size() < 2 + keycode::kGroupCount) continue;
+        QStringList cells{ToQ(row[0]), ToQ(row[1])};
+        for (int k = 0; k < keycode::kGroupCount; ++k) {
+            cells << ToQ(keycode::DisplayText(keycode::Decode(row[2 + k])));
+        }
+        keys_->AddRow(cells);
+    }
+}
+
+void CDialogKeyCode::OnListDoubleClick() {
+    const int row = keys_->SelectedRow();
+    if (row < 0) return;
+    CDialogModifyKeyCode editor(databasePath_, notifier_, LeadingInt(keys_->Text(row, 0)), this);
+    dialogs_.run(editor);
+    // Every change in the editor is already stored, and it only ever closes as cancelled: the
+    // row may have changed whatever it returned.
+    FillList();
+}
+
+}  // namespace ketrel

@@ -1,0 +1,225 @@
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLineEdit>
+
+#include "config_statements.h"
+#include "dialog_key_code.h"
+#include "dialog_modify_key_code.h"
+#include "editor_fixture.h"
+
+namespace ketrel::test {
+namespace {
+
+TEST(KeyCodeText, DecodeShowAndEncode) {
+    struct Case {
+        const char* stored;
+        const char* shown;
+        const char* rewritten;  // what a save writes for the group unchanged
+    } cases[] = {
+        {"10", "串口1->PowerOn", "10"},
+        {"59", "红外1->FreezeOff", "59"},
+        {"03", "无", "03"},  // no channel: the code digit is kept but not shown
+        {"00", "无", "00"},
+        {"0x23", "串口2->Video", "23"},
+        {"123", "串口2->Video", "23"},  // the low byte holds the digits
+        {"7C", "7->C", "7C"},           // beyond both name tables
+        {"1C", "串口1->C", "1C"},
+        {"FF", "F->F", "FF"},
+        {"zz", "无", "00"},
+        {"", "无", "00"},
+    };
+    for (const Case& c : cases) {
+        const KeyCodeGroup g = keycode::Decode(c.stored);
+        EXPECT_EQ(keycode::DisplayText(g), c.shown) << c.stored;
+        EXPECT_EQ(keycode::Encode(g), c.rewritten) << c.stored;
+    }
+}
+
+class KeyCodeTest : public EditorFixture {
+  protected:
+    std::unique_ptr<CDialogModifyKeyCode> Edit(int key) {
+        return std::make_unique<CDialogModifyKeyCode>(db.path, notifier, key);
+    }
+    // The user picks an entry of a choice.
+    static void Choose(QComboBox* choice, int index) {
+        choice->setCurrentIndex(index);
+        emit choice->activated(index);
+    }
+    std::string StoredRow(int key) {
+        return Value(
+            "select Code1||','||Code2||','||Code3||','||Code4||','||Code5 from KeyCode "
+            "where Id = " +
+            std::to_string(key));
+    }
+    static std::string Selected(const QComboBox* c) {
+        return (c->isEnabled() ? "" : "(off)") +
+               (c->currentIndex() < 0 ? std::string("-") : c->currentText().toStdString());
+    }
+};
+
+TEST_F(KeyCodeTest, ListShowsEveryKeyWithItsFiveGroups) {
+    RawExec(db.path, "update KeyCode set Code4 = '7C', Code5 = '03' where Id = 1");
+    CDialogKeyCode list(db.path, notifier, runner);
+    EXPECT_EQ(list.windowTitle(), "按键发码定义");
+    const ReportList* keys = list.keyList();
+    ASSERT_EQ(keys->columnCount(), 7);
+    const char* titles[] = {"键码编号",    "键码名称",    "第1组控制码", "第2组控制码",
+                            "第3组控制码", "第4组控制码", "第5组控制码"};
+    for (int c = 0; c < 7; ++c) {
+        EXPECT_EQ(keys->horizontalHeaderItem(c)->text(), titles[c]);
+        EXPECT_EQ(keys->columnWidth(c), c == 0 ? 80 : 120);
+    }
+    ASSERT_EQ(keys->RowCount(), 9);
+    const char* row0[] = {"1",    "系统开", "串口1->PowerOn", "串口3->PowerOn", "红外1->PowerOn",
+                          "7->C", "无"};
+    for (int c = 0; c < 7; ++c) EXPECT_EQ(keys->Text(0, c), row0[c]) << c;
+    EXPECT_EQ(keys->Text(8, 2), "串口3->PowerOn");
+    EXPECT_TRUE(notifier.messages().empty());
+}
+
+TEST_F(KeyCodeTest, EditorShowsTheStoredGroups) {
+    RawExec(db.path, "update KeyCode set Code4 = '03', Code5 = '1C' where Id = 1");
+    auto editor = Edit(1);
+    EXPECT_EQ(editor->windowTitle(), "修改键码");
+    EXPECT_TRUE(editor->loaded());
+    EXPECT_EQ(editor->numberField()->text(), "1");
+    EXPECT_TRUE(editor->numberField()->isReadOnly());
+    EXPECT_EQ(editor->nameField()->text(), "系统开");
+    ASSERT_EQ(editor->channelChoice(0)->count(), 6);
+    EXPECT_EQ(editor->channelChoice(0)->itemText(5), "红外1");
+    ASSERT_EQ(editor->codeChoice(0)->count(), 10);
+    EXPECT_EQ(editor->codeChoice(0)->itemText(9), "FreezeOff");
+    const std::pair<std::string, std::string> expected[] = {
+        {"串口1", "PowerOn"}, {"串口3", "PowerOn"}, {"红外1", "PowerOn"},
+        {"无", "(off)-"},  // "无" with a code digit: nothing shown, choice disabled
+        {"串口1", "-"},    // a code digit beyond the names selects nothing
+    };
+    for (int k = 0; k < 5; ++k) {
+        EXPECT_EQ(Selected(editor->channelChoice(k)), expected[k].first) << k;
+        EXPECT_EQ(Selected(editor->codeChoice(k)), expected[k].second) << k;
+    }
+    EXPECT_TRUE(notifier.messages().empty());
+}
+
+TEST_F(KeyCodeTest, EveryChoiceRewritesTheWholeRowAndNoneKeepsTheCodeDigit) {
+    RawExec(db.path, "update KeyCode set Code1 = '23', Code2 = '0x31', Code4 = '7C' where Id = 2");
+    auto editor = Edit(2);
+    struct Step {
+        const char* what;
+        bool channel;
+        int group, index;
+        const char* row;
+        const char* codeChoice;  // group's code choice afterwards
+    } steps[] = {
+        {"channel to 无", true, 0, 0, "03,31,51,7C,00", "(off)-"},
+        {"channel back restores the old code", true, 0, 2, "23,31,51,7C,00", "Video"},
+        {"code", false, 0, 4, "24,31,51,7C,00", "HDMI1"},
+        {"another port keeps the code", true, 0, 5, "54,31,51,7C,00", "HDMI1"},
+        {"group 5", true, 4, 1, "54,31,51,7C,10", "PowerOn"},
+        {"same entry again still saves", false, 4, 0, "54,31,51,7C,10", "PowerOn"},
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(s.what);
+        if (s.channel) {
+            Choose(editor->channelChoice(s.group), s.index);
+        } else {
+            Choose(editor->codeChoice(s.group), s.index);
+        }
+        EXPECT_EQ(StoredRow(2), s.row);
+        EXPECT_EQ(Selected(editor->codeChoice(s.group)), s.codeChoice);
+    }
+    EXPECT_TRUE(notifier.messages().empty()) << Joined(notifier);
+    // The compiler reads the same bytes the editor wrote.
+    const ConfigImage image = Compile();
+    EXPECT_EQ(Bytes(image, layout::KeyGroupOffset(2, 1), 5),
+              (std::vector<std::uint8_t>{0x54, 0x31, 0x51, 0x7C, 0x10}));
+    EXPECT_EQ(Bytes(image, layout::KeyGroupOffset(1, 1), 5),
+              (std::vector<std::uint8_t>{0x10, 0x30, 0x50, 0x00, 0x00}));
+}
+
+TEST_F(KeyCodeTest, ChoicesTheDialogMakesItselfWriteNothing) {
+    const auto before =
+        Value("select group_concat(Code1||Code2||Code3||Code4||Code5) from KeyCode");
+    auto editor = Edit(3);
+    // Programmatic selections (as the dialog makes on opening) are not the user's choices.
+    editor->channelChoice(1)->setCurrentIndex(4);
+    editor->codeChoice(0)->setCurrentIndex(9);
+    EXPECT_EQ(Value("select group_concat(Code1||Code2||Code3||Code4||Code5) from KeyCode"), before);
+}
+
+TEST_F(KeyCodeTest, UnreadableKeyLeavesTheChoicesEmptyAndDisabled) {
+    for (int key : {42, 3}) {
+        if (key == 3) std::filesystem::remove(db.path);
+        auto editor = Edit(key);
+        EXPECT_FALSE(editor->loaded());
+        EXPECT_EQ(editor->nameField()->text(), "");
+        for (int k = 0; k < 5; ++k) {
+            EXPECT_EQ(Selected(editor->channelChoice(k)), "(off)-");
+            EXPECT_EQ(Selected(editor->codeChoice(k)), "(off)-");
+        }
+        // Nothing the dialog may still be asked to do writes zeros over the key.
+        editor->OnChannelSelected(0);
+        editor->OnCodeSelected(0);
+    }
+    EXPECT_TRUE(notifier.messages().empty()) << Joined(notifier);
+}
+
+TEST_F(KeyCodeTest, SaveFailuresShowTheirMessageAndTheEditorStaysOpen) {
+    struct Case {
+        const char* breakIt;  // SQL, or null to remove the file
+        const char* message;
+    } cases[] = {{nullptr, "sqlite3_open for Config error!!!"},
+                 {"drop table KeyCode", "sqlite3_exec for KeyCode error!!!"}};
+    for (const Case& c : cases) {
+        std::filesystem::remove(db.path);
+        ASSERT_TRUE(CreateSuppliedDatabase(db.path));
+        notifier.clear();
+        auto editor = Edit(1);
+        if (c.breakIt) {
+            RawExec(db.path, c.breakIt);
+        } else {
+            std::filesystem::remove(db.path);
+        }
+        Choose(editor->channelChoice(3), 2);
+        const auto messages = notifier.messages();
+        ASSERT_EQ(messages.size(), 1u) << Joined(notifier);
+        EXPECT_EQ(messages[0].text, c.message);
+        EXPECT_EQ(messages[0].caption, "");
+        EXPECT_EQ(editor->result(), 0) << "the editor must not close itself";
+        EXPECT_TRUE(editor->codeChoice(3)->isEnabled());
+    }
+}
+
+TEST_F(KeyCodeTest, ListOpensTheKeyShownAndIsRefilledWheneverTheEditorCloses) {
+    RawExec(db.path, "update KeyCode set Id = Id + 100");
+    CDialogKeyCode list(db.path, notifier, runner);
+    list.resize(900, 500);
+    ShowForMouse(list);
+    int opened = -1;
+    runner.answer = [&](QDialog& d) {
+        auto& editor = dynamic_cast<CDialogModifyKeyCode&>(d);
+        opened = editor.keyNumber();
+        EXPECT_EQ(editor.nameField()->text(), "笔记本");
+        Choose(editor.channelChoice(1), 5);
+        Choose(editor.codeChoice(1), 6);
+        return int(QDialog::Rejected);  // the close box
+    };
+    DoubleClickRow(list.keyList(), 3);
+    EXPECT_EQ(opened, 104);
+    EXPECT_EQ(list.keyList()->Text(3, 3), "红外1->BlankOn");
+
+    // Closing without a change refills the list all the same: it shows what the file holds.
+    runner.answer = [&](QDialog&) {
+        RawExec(db.path, "update KeyCode set Code1 = '42' where Id = 101");
+        return int(QDialog::Rejected);
+    };
+    DoubleClickRow(list.keyList(), 7);
+    EXPECT_EQ(list.keyList()->Text(0, 2), "串口4->VGA");
+    // Below the rows nothing opens.
+    DoubleClickRow(list.keyList(), -1);
+    EXPECT_EQ(runner.runs, 2);
+}
+
+}  // namespace
+}  // namespace ketrel::test
