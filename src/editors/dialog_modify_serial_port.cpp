@@ -13,6 +13,8 @@
 #include "code_format.h"
 #include "config_db.h"
 #include "config_statements.h"
+#include "device_library.h"
+#include "dialog_import_projector.h"
 #include "dialog_modify_tx_code.h"
 #include "dialog_runner.h"
 #include "editor_texts.h"
@@ -178,7 +180,10 @@ void CDialogModifySerialPort::OnListDoubleClick() {
 }
 
 void CDialogModifySerialPort::OnImport() {
-    context_.notifier.show("待完善", "提示", MessageIcon::Information);
+    // The library is read afresh at every query, so the user may replace the file meanwhile.
+    const auto library = projector::MakeDeviceLibrary(context_.devicesPath);
+    CDialogImportProjector dialog(*library, context_.notifier, *this, spNumber_, this);
+    context_.dialogs.run(dialog);
 }
 
 }  // namespace ketrel

@@ -17,13 +17,26 @@ TEST(CodeFormatRule, GroupsOfTwoSeparatedBySingleSpaces) {
         const char* text;
         bool valid;
     } cases[] = {
-        {"", true},          {"   ", true},        {"A5", true},      {"A5 01 0F", true},
-        {"A5 01 0F ", true}, {"\t A5 01\n", true}, {"ZZ QQ", true},  // the shape is checked, not
-                                                                     // the digits
-        {"中文 01", true},  // characters are counted, not bytes
-        {"A5 1", false},     {"A501", false},      {"A", false},      {"A5 ", true},
-        {"A5  01", false},   {"A5 01 0", false},   {"A5 012", false}, {"A5\t01", false},
-        {" 5 01", false},  // a one-character first group stays one after trimming
+        // Valid: empty, or groups of two with single spaces; blanks at either end are ignored.
+        {"", true},
+        {"   ", true},
+        {"A5", true},
+        {"A5 01 0F", true},
+        {"A5 01 0F ", true},
+        {"\t A5 01\n", true},
+        {"A5 ", true},
+        // Only the shape is checked, not the digits; characters are counted, not bytes.
+        {"ZZ QQ", true},
+        {"中文 01", true},
+        // Invalid: a one-character group, a missing or doubled space, another separator.
+        {"A5 1", false},
+        {"A501", false},
+        {"A", false},
+        {" 5 01", false},
+        {"A5  01", false},
+        {"A5 01 0", false},
+        {"A5 012", false},
+        {"A5\t01", false},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(IsValidCodeText(QString::fromUtf8(c.text)), c.valid) << '"' << c.text << '"';

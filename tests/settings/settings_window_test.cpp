@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <filesystem>
 
 #include "app_state.h"
 #include "app_test_support.h"
@@ -11,6 +12,7 @@
 #include "config_db.h"
 #include "config_image.h"
 #include "config_test_support.h"
+#include "dialog_import_projector.h"
 #include "dialog_key_code.h"
 #include "dialog_modify_infrared.h"
 #include "dialog_modify_key_code.h"
@@ -32,6 +34,7 @@ namespace {
 class SettingsWindowTest : public ::testing::Test {
   protected:
     void SetUp() override {
+        std::filesystem::copy_file(library, dir.file("DEVICES"));
         std::string error;
         ASSERT_TRUE(unit.start(&error)) << error;
         IniFile::write(dir.file("config.ini"), "Setup", "PortName", unit.portPath());
@@ -54,6 +57,8 @@ class SettingsWindowTest : public ::testing::Test {
         return dynamic_cast<D*>(&d);
     }
 
+    // The library beside the program: the one the build supplies unless a test puts another.
+    std::string library = KETREL_SUPPLIED_DEVICES_FILE;
     UserDirs dirs;
     TempDir dir;
     sim::UnitSimulator unit;
@@ -135,6 +140,70 @@ TEST_F(SettingsWindowTest, EditsOnThePageReachTheUnitWithWriteConfig) {
     ASSERT_TRUE(CompileConfigImage(ConfigDb(state->DatabasePath(), quiet), compiled));
     EXPECT_TRUE(held == compiled);
 }
+
+class ImportWindowTest : public SettingsWindowTest,
+                         public ::testing::WithParamInterface<const char*> {
+  protected:
+    void SetUp() override {
+        library = GetParam();
+        SettingsWindowTest::SetUp();
+    }
+};
+
+// A projector's codes imported into a serial channel from the library beside the program reach
+// the unit with the next 写配置.
+TEST_P(ImportWindowTest, ImportedCodesReachTheUnit) {
+    const bool supplied = library == KETREL_SUPPLIED_DEVICES_FILE;
+    const std::string brand = supplied ? "Lumivar" : "Alpha";
+    const std::string model = supplied ? "LV-310" : "X1";
+    CDialogSysSetting* page = frame->view()->sysSettingPage();
+    runner.answer = [&](QDialog& d) -> int {
+        if (auto* serial = As<CDialogModifySerialPort>(d)) {
+            serial->importButton()->click();
+            return QDialog::Rejected;  // the import is kept without OK
+        }
+        auto& import = dynamic_cast<CDialogImportProjector&>(d);
+        auto choose = [](ReportList* list, const std::string& text) {
+            for (int r = 0; r < list->RowCount(); ++r) {
+                if (list->Text(r, 0).toStdString() == text) list->SelectRow(r);
+            }
+        };
+        choose(import.brandList(), brand);
+        import.OnBrandClicked();
+        choose(import.modelList(), model);
+        import.OnModelClicked();
+        import.OnImport();
+        return import.result();
+    };
+    page->serialList()->SelectRow(3);
+    page->OnSerialListDoubleClick();
+    ASSERT_EQ(runner.runs, 2);
+    EXPECT_TRUE(notifier.messages().empty());
+    EXPECT_EQ(page->serialList()->Text(3, 3).toStdString(), brand + "-" + model);
+
+    frame->command(cmd::ID_BUTTON_WRITE_SYS)->trigger();
+    ASSERT_EQ(notifier.texts(), std::vector<std::string>{"写配置成功，校验成功！"});
+    const block::Image held = unit.configImage();
+    const std::vector<std::uint8_t> powerOn =
+        supplied ? std::vector<std::uint8_t>{0xC7, 0x3A, 0x05, 0x00, 0x11, 0x01, 0x18}
+                 : std::vector<std::uint8_t>{0xBE, 0xEF, 0x03, 0x06, 0x00, 0xBA, 0xD2,
+                                             0x01, 0x00, 0x00, 0x60, 0x01, 0x00};
+    const auto at = held.begin() + static_cast<std::ptrdiff_t>(layout::SerialCodeOffset(4, 1));
+    EXPECT_EQ(std::vector<std::uint8_t>(at, at + static_cast<std::ptrdiff_t>(powerOn.size())),
+              powerOn);
+    EXPECT_EQ(held[layout::SerialLengthOffset(4, 1)], powerOn.size());
+    EXPECT_EQ(held[layout::SerialLengthOffset(4, 5)], 0) << "HDMI1 stays empty";
+    EXPECT_EQ(held[layout::SerialSettingsOffset(4)], 5) << "9600 baud";
+}
+
+INSTANTIATE_TEST_SUITE_P(Libraries, ImportWindowTest,
+                         ::testing::Values(KETREL_SUPPLIED_DEVICES_FILE,
+                                           KETREL_PROJECTOR_TEST_DATA "/DEVICES.mdb"),
+                         [](const auto& info) {
+                             return std::string(info.param) == KETREL_SUPPLIED_DEVICES_FILE
+                                        ? "Supplied"
+                                        : "Access";
+                         });
 
 }  // namespace
 }  // namespace ketrel::test

@@ -1,0 +1,267 @@
+// The projector import dialog opened from the serial channel editor, against a CONFIG in a
+// temporary directory and a DEVICES library in either format.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "config_serial_channel.h"
+#include "device_library.h"
+#include "dialog_fixture_files.h"
+#include "dialog_import_projector.h"
+#include "dialog_modify_serial_port.h"
+#include "editor_fixture.h"
+
+namespace ketrel::test {
+namespace {
+
+const char* const kAlphaCodes[] = {
+    "BE EF 03 06 00 BA D2 01 00 00 60 01 00", "BE EF 03 06 00 2A D3 01 00 00 60 00 00",
+    "BE EF 03 06 00 FE D2 01 00 00 20 00 00", "BE EF 03 06 00 6E D3 01 00 00 20 01 00"};
+
+std::vector<std::string> Column(const ReportList* list, int column) {
+    std::vector<std::string> out;
+    for (int r = 0; r < list->RowCount(); ++r) out.push_back(list->Text(r, column).toStdString());
+    return out;
+}
+
+int RowOf(const ReportList* list, const std::string& text) {
+    for (int r = 0; r < list->RowCount(); ++r) {
+        if (list->Text(r, 0).toStdString() == text) return r;
+    }
+    ADD_FAILURE() << text << " is not listed";
+    return -1;
+}
+
+// Each case runs against the Access file and the SQLite file with the same rows.
+class ImportDialogTest : public EditorFixture, public ::testing::WithParamInterface<const char*> {
+  protected:
+    void SetUp() override { CopyFixture(GetParam(), devicesPath); }
+
+    // The user clicks a brand, then a model, as a real click on the row.
+    void Choose(CDialogImportProjector& d, const std::string& brand, const std::string& model) {
+        ClickRow(d.brandList(), RowOf(d.brandList(), brand));
+        if (!model.empty()) ClickRow(d.modelList(), RowOf(d.modelList(), model));
+    }
+
+    std::string devicesPath = db.dir.file("DEVICES");
+};
+
+TEST_P(ImportDialogTest, ListsBrandsModelsCodesAndProtocol) {
+    projector::ConfigSerialChannel channel(db.path, 1, notifier);
+    const auto library = projector::MakeDeviceLibrary(devicesPath);
+    CDialogImportProjector dialog(*library, notifier, channel, 1);
+    ShowForMouse(dialog);
+    EXPECT_EQ(dialog.windowTitle(), "选择投影机");
+    EXPECT_EQ(dialog.brandList()->horizontalHeaderItem(0)->text(), "厂商品牌");
+    EXPECT_EQ(dialog.brandList()->columnWidth(0), 140);
+    EXPECT_EQ(dialog.modelList()->horizontalHeaderItem(0)->text(), "型号");
+    EXPECT_EQ(dialog.modelList()->columnWidth(0), 140);
+    EXPECT_EQ(dialog.codeList()->horizontalHeaderItem(0)->text(), "名称");
+    EXPECT_EQ(dialog.codeList()->columnWidth(0), 70);
+    EXPECT_EQ(dialog.codeList()->horizontalHeaderItem(1)->text(), "控制码");
+    EXPECT_EQ(dialog.codeList()->columnWidth(1), 370);
+    EXPECT_EQ(dialog.importButton()->text(), "导入");
+    EXPECT_EQ(dialog.protocolText()->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+
+    EXPECT_EQ(Column(dialog.brandList(), 0),
+              (std::vector<std::string>{"Alpha", "Beta", "Gamma", "示例"}));
+    Choose(dialog, "Alpha", "X1'S");
+    EXPECT_EQ(Column(dialog.modelList(), 0), (std::vector<std::string>{"X1", "X1'S", "X2"}));
+    EXPECT_EQ(dialog.Brand(), "Alpha");
+    EXPECT_EQ(dialog.Model(), "X1'S");
+    EXPECT_EQ(Column(dialog.codeList(), 0),
+              (std::vector<std::string>{"PowerOn", "PowerOff", "VGA", "Video"}));
+    EXPECT_EQ(Column(dialog.codeList(), 1),
+              std::vector<std::string>(std::begin(kAlphaCodes), std::end(kAlphaCodes)));
+    EXPECT_EQ(dialog.protocolText()->text(), "9600,None,8,1");
+
+    Choose(dialog, "示例", "投影机A");
+    EXPECT_EQ(Column(dialog.modelList(), 0), (std::vector<std::string>{"投影机A", "S1"}));
+    EXPECT_EQ(dialog.codeList()->Text(3, 1), "AA BB 02 00 02 CC");
+
+    // A click on the empty area of the brand list clears the other lists and the protocol.
+    QTest::mouseClick(dialog.brandList()->viewport(), Qt::LeftButton, {},
+                      QPoint(10, dialog.brandList()->RowRect(3).bottom() + 10));
+    EXPECT_EQ(dialog.Brand(), "");
+    EXPECT_EQ(dialog.Model(), "");
+    EXPECT_EQ(dialog.modelList()->RowCount(), 0);
+    EXPECT_EQ(dialog.codeList()->RowCount(), 0);
+    EXPECT_EQ(dialog.protocolText()->text(), "");
+    EXPECT_TRUE(notifier.messages().empty());
+}
+
+TEST_P(ImportDialogTest, ImportFromTheSerialEditorFillsTheChannel) {
+    CDialogModifySerialPort editor(2, Context());
+    const ConfigImage before = Compile();
+    runner.answer = [&](QDialog& d) {
+        auto& dialog = dynamic_cast<CDialogImportProjector&>(d);
+        EXPECT_EQ(dialog.SPNumber(), 2);
+        ShowForMouse(dialog);
+        Choose(dialog, "Alpha", "X2");  // the model with an HDMI code
+        dialog.importButton()->click();
+        return dialog.result();
+    };
+    editor.importButton()->click();
+    ASSERT_EQ(runner.runs, 1);
+    EXPECT_TRUE(notifier.messages().empty()) << Joined(notifier);
+    const char* names[] = {"PowerOn", "PowerOff", "VGA", "Video"};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(
+            Value(std::string("select Code from SPTxCode where SPNumber = 2 and CodeName = '") +
+                  names[i] + "'"),
+            kAlphaCodes[i]);
+        EXPECT_EQ(editor.codeList()->Text(i, 3), kAlphaCodes[i])
+            << "the editor was not redisplayed";
+    }
+    EXPECT_EQ(Value("select Code from SPTxCode where ID = 15"), "2A 33 56 31 23")
+        << "the HDMI code reached the channel";
+    EXPECT_EQ(Value("select Protocol || '|' || Model from SPChannel where SPNumber = 2"),
+              "19200,None,8,1|Alpha-X2");
+    EXPECT_EQ(editor.modelEdit()->text(), "Alpha-X2");
+    EXPECT_EQ(listReloads, 1) << "the channel list must show the import even if the editor is "
+                                 "cancelled";
+
+    const ConfigImage after = Compile();
+    EXPECT_EQ(Bytes(after, layout::SerialCodeOffset(2, 1), 14),
+              (std::vector<std::uint8_t>{0xBE, 0xEF, 0x03, 0x06, 0x00, 0xBA, 0xD2, 0x01, 0x00, 0x00,
+                                         0x60, 0x01, 0x00, 0x00}));
+    EXPECT_EQ(Bytes(after, layout::SerialLengthOffset(2, 1), 5),
+              (std::vector<std::uint8_t>{13, 13, 13, 13, 5}));
+    // Nothing outside channel 2's first four code slots and their lengths changed.
+    for (std::size_t i = 0; i < after.size(); ++i) {
+        const bool slot = i >= layout::SerialCodeOffset(2, 1) && i < layout::SerialCodeOffset(2, 5);
+        const bool length =
+            i >= layout::SerialLengthOffset(2, 1) && i < layout::SerialLengthOffset(2, 5);
+        if (!slot && !length) {
+            ASSERT_EQ(after[i], before[i]) << "byte " << i;
+        }
+    }
+
+    // A model whose protocol differs: Alpha X1 changes the line settings too.
+    runner.answer = [&](QDialog& d) {
+        auto& dialog = dynamic_cast<CDialogImportProjector&>(d);
+        dialog.OnBrandClicked();  // nothing selected yet: clears
+        dialog.brandList()->SelectRow(0);
+        dialog.OnBrandClicked();
+        dialog.modelList()->SelectRow(0);
+        dialog.OnModelClicked();
+        dialog.OnImport();
+        return dialog.result();
+    };
+    editor.OnImport();
+    EXPECT_EQ(Value("select Protocol || '|' || Model from SPChannel where SPNumber = 2"),
+              "9600,None,8,1|Alpha-X1");
+    EXPECT_EQ(editor.baudList()->currentText(), "9600");
+    EXPECT_EQ(Compile()[layout::SerialSettingsOffset(2)], 5);
+}
+
+TEST_P(ImportDialogTest, ChannelLackingACodeOrNoChoiceChangesNothing) {
+    RawExec(db.path, "update SPTxCode set CodeName = 'Video2' where ID = 4");
+    const auto counter = ChangeCounter(db.path);
+    CDialogModifySerialPort editor(1, Context());
+    struct Case {
+        const char* brand;
+        const char* model;
+        const char* message;
+    } cases[] = {
+        {nullptr, nullptr, "请选择投影机品牌型号!"},
+        {"Beta", nullptr, "请选择投影机品牌型号!"},
+        {"Alpha", "X1", "发送代码列表中无Video项,请先添加后再选择导入!"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
+        notifier.clear();
+        runner.answer = [&](QDialog& d) {
+            auto& dialog = dynamic_cast<CDialogImportProjector&>(d);
+            ShowForMouse(dialog);
+            if (c.brand) Choose(dialog, c.brand, c.model ? c.model : "");
+            dialog.OnImport();
+            return dialog.result();
+        };
+        editor.OnImport();
+        const auto messages = notifier.messages();
+        ASSERT_EQ(messages.size(), 1u) << Joined(notifier);
+        EXPECT_EQ(messages[0].text, c.message);
+        EXPECT_EQ(messages[0].caption, "提示");
+        EXPECT_EQ(messages[0].icon, MessageIcon::Error);
+    }
+    // Not even the first three codes were written.
+    EXPECT_EQ(ChangeCounter(db.path), counter);
+    EXPECT_EQ(listReloads, 0);
+}
+
+// A brand change clears the model chosen under the earlier brand, so an import can never put
+// one brand's name on another brand's codes.
+TEST_P(ImportDialogTest, AnotherBrandClearsTheChosenModel) {
+    projector::ConfigSerialChannel channel(db.path, 3, notifier);
+    const auto library = projector::MakeDeviceLibrary(devicesPath);
+    CDialogImportProjector dialog(*library, notifier, channel, 3);
+    ShowForMouse(dialog);
+    Choose(dialog, "Gamma", "G20");
+    EXPECT_EQ(dialog.protocolText()->text(), "4800,Odd,7,2");
+    Choose(dialog, "Beta", "");
+    EXPECT_EQ(dialog.Model(), "");
+    EXPECT_EQ(dialog.codeList()->RowCount(), 0);
+    EXPECT_EQ(dialog.protocolText()->text(), "");
+    EXPECT_EQ(Column(dialog.modelList(), 0), (std::vector<std::string>{"B100", "B200"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(BothFormats, ImportDialogTest,
+                         ::testing::Values("DEVICES.mdb", "DEVICES.sqlite"), [](const auto& info) {
+                             return std::string(info.param).substr(8) == "mdb" ? "Access"
+                                                                               : "SQLite";
+                         });
+
+// A library that cannot be read gives its messages and empty lists, never a crash.
+TEST_F(EditorFixture, UnusableLibraryShowsItsMessages) {
+    const std::string path = db.dir.file("DEVICES");
+    struct Case {
+        const char* what;
+        std::function<void()> make;
+        std::vector<std::string> messages;
+    } cases[] = {
+        {"missing", [&] { std::filesystem::remove(path); }, {"数据库连接失败!", "打开数据库失败!"}},
+        {"empty", [&] { WriteFile(path, ""); }, {"数据库连接失败!", "打开数据库失败!"}},
+        {"corrupt",
+         [&] { WriteFile(path, std::string(4096, '\x5a')); },
+         {"数据库连接失败!", "打开数据库失败!"}},
+        {"damaged Access file",
+         [&] {
+             std::string bytes = ReadFile(FixturePath("DEVICES.mdb"));
+             for (std::size_t i = 2048; i < bytes.size(); i += 7) bytes[i] = '\xff';
+             WriteFile(path, bytes);
+         },
+         {"数据库连接失败!", "打开数据库失败!"}},
+        {"no Device table",
+         [&] {
+             std::filesystem::remove(path);
+             RawCreate(path, "create table Brand(Brand text); insert into Brand values('Alpha');");
+         },
+         {"打开数据库失败!"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.make();
+        notifier.clear();
+        projector::ConfigSerialChannel channel(db.path, 1, notifier);
+        const auto library = projector::MakeDeviceLibrary(path);
+        CDialogImportProjector dialog(*library, notifier, channel, 1);
+        if (dialog.brandList()->RowCount() > 0) {
+            dialog.brandList()->SelectRow(0);
+            dialog.OnBrandClicked();
+        }
+        EXPECT_EQ(notifier.texts(), c.messages);
+        for (const auto& m : notifier.messages()) {
+            if (m.text == "打开数据库失败!") {
+                EXPECT_EQ(m.caption, "错误");
+            }
+        }
+        EXPECT_EQ(dialog.modelList()->RowCount(), 0);
+    }
+}
+
+}  // namespace
+}  // namespace ketrel::test
