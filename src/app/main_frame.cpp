@@ -16,6 +16,8 @@
 #include "config_transfer.h"
 #include "desktop_actions.h"
 #include "dialog_card.h"
+#include "dialog_network_config.h"
+#include "dialog_option.h"
 #include "dialog_gateway.h"
 #include "dialog_ii_plug.h"
 #include "dialog_runner.h"
@@ -92,6 +94,14 @@ CMainFrame::CMainFrame(AppState& state, Notifier& notifier, DialogRunner& dialog
     setCentralWidget(view_);
     view_->cardPage()->Attach(state_, notifier_, dialogs_);
     view_->sysSettingPage()->Attach(state_, notifier_, dialogs_);
+    view_->sysSettingPage()->SetOptionsOpener([this] {
+        CDialogOption dialog(state_, link_, notifier_, this);
+        dialogs_.run(dialog);
+    });
+    view_->sysSettingPage()->SetNetworkOpener([this] {
+        CDialogNetworkConfig dialog(state_.DatabasePath(), notifier_, this);
+        dialogs_.run(dialog);
+    });
     connect(view_, &CVardoView::pageChanged, this, [this](int index) {
         outlook_->setCurrent(index == CVardoView::kCardPage ? cmd::ID_NAV_CARD
                                                             : cmd::ID_NAV_SYS_SETTING);
