@@ -48,17 +48,17 @@ std::optional<std::string> ConfigDb::FormatStatement(std::string_view format,
             continue;
         }
         if (++i >= format.size()) return std::nullopt;
-        const char spec = format[i];
-        if (spec == '%') {
+        const char conversion = format[i];
+        if (conversion == '%') {
             out += '%';
             continue;
         }
         if (next == args.end()) return std::nullopt;
         const SqlArg& arg = *next++;
-        if (spec == 'd') {
+        if (conversion == 'd') {
             if (arg.isText()) return std::nullopt;
             out += std::to_string(arg.number());
-        } else if (spec == 's') {
+        } else if (conversion == 's') {
             if (!arg.isText()) {
                 out += std::to_string(arg.number());
                 continue;

@@ -573,7 +573,8 @@ class DocumentReader {
         }
         for (const auto& [name, value] : list->members) {
             bool known = false;
-            for (const TableSpec& spec : ConfigTableSpecs()) known = known || name == spec.name;
+            for (const TableSpec& definition : ConfigTableSpecs())
+                known = known || name == definition.name;
             if (!known) {
                 add(value.line, {}, "未知的表 \"" + name + "\"");
                 continue;
@@ -710,7 +711,7 @@ bool WriteWholeFile(const std::string& path, const std::string& content, std::st
 }  // namespace
 
 const std::vector<TableSpec>& ConfigTableSpecs() {
-    static const std::vector<TableSpec> specs = {
+    static const std::vector<TableSpec> definitions = {
         {"SystemConfig", {"ID", "Name", "Value"}},
         {"SPChannel", {"SPNumber", "ChannelName", "Protocol", "Model"}},
         {"SPTxCode", {"ID", "SPNumber", "CodeName", "Code"}},
@@ -719,7 +720,7 @@ const std::vector<TableSpec>& ConfigTableSpecs() {
         {"KeyCode", {"Id", "KeyName", "Code1", "Code2", "Code3", "Code4", "Code5"}},
         {"Card", {"ID", "Enter", "Leave"}},
     };
-    return specs;
+    return definitions;
 }
 
 std::string FileProblem::Describe() const {
@@ -758,10 +759,10 @@ std::optional<ConfigTables> ReadConfigTables(const std::string& databasePath, st
     // One snapshot: a dialog writing meanwhile cannot give a file half old, half new.
     sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
     ConfigTables tables;
-    for (const TableSpec& spec : ConfigTableSpecs()) {
+    for (const TableSpec& definition : ConfigTableSpecs()) {
         ConfigTable table;
-        table.name = spec.name;
-        const std::string select = "select * from " + QuoteName(spec.name);
+        table.name = definition.name;
+        const std::string select = "select * from " + QuoteName(definition.name);
         sqlite3_stmt* st = nullptr;
         int rc = sqlite3_prepare_v2(db, select.c_str(), -1, &st, nullptr);
         if (rc == SQLITE_OK) {
@@ -781,8 +782,8 @@ std::optional<ConfigTables> ReadConfigTables(const std::string& databasePath, st
         }
         if (rc != SQLITE_DONE) {
             if (error) {
-                *error =
-                    WithReason("sqlite3_get_table for " + std::string(spec.name) + " error!!!", db);
+                *error = WithReason(
+                    "sqlite3_get_table for " + std::string(definition.name) + " error!!!", db);
             }
             sqlite3_finalize(st);
             sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
@@ -832,23 +833,24 @@ std::optional<ConfigTables> ParseConfigFile(std::string_view text, FileProblems&
 }
 
 void ValidateConfigTables(const ConfigTables& tables, FileProblems& problems) {
-    for (const TableSpec& spec : ConfigTableSpecs()) {
-        const ConfigTable* table = FindTable(tables, spec.name);
+    for (const TableSpec& definition : ConfigTableSpecs()) {
+        const ConfigTable* table = FindTable(tables, definition.name);
         if (!table) {
-            problems.push_back({0, spec.name, 0, {}, Format("缺少表 %s", spec.name)});
+            problems.push_back({0, definition.name, 0, {}, Format("缺少表 %s", definition.name)});
             continue;
         }
-        const std::vector<std::string> expected(spec.columns.begin(), spec.columns.end());
+        const std::vector<std::string> expected(definition.columns.begin(),
+                                                definition.columns.end());
         if (table->columns != expected) {
             std::string names;
-            for (const char* c : spec.columns)
+            for (const char* c : definition.columns)
                 names += (names.empty() ? "" : ", ") + std::string(c);
             problems.push_back(
-                {table->line, spec.name, 0, {}, "列名或列的顺序不对，应为：" + names});
+                {table->line, definition.name, 0, {}, "列名或列的顺序不对，应为：" + names});
             continue;
         }
         const TableChecker checker(*table, problems);
-        const std::string_view name = spec.name;
+        const std::string_view name = definition.name;
         if (name == "SystemConfig") {
             CheckSystemConfig(checker);
         } else if (name == "SPChannel") {
