@@ -57,6 +57,13 @@ int ReceiveThread::pauseCount() const {
     return pauseCount_;
 }
 
+void ReceiveThread::waitUntilParked() {
+    if (std::this_thread::get_id() == thread_.get_id()) return;
+    std::unique_lock lock(mutex_);
+    parkedChanged_.wait(
+        lock, [this] { return parked_ || pauseCount_ == 0 || stopping_ || !thread_.joinable(); });
+}
+
 void ReceiveThread::portChanged() {
     {
         std::lock_guard lock(mutex_);
@@ -147,6 +154,8 @@ void ReceiveThread::run() {
         ++passes_;
         passDone_.notify_all();
     }
+    // Nobody waits for a thread that has ended.
+    parkedChanged_.notify_all();
 }
 
 }  // namespace ketrel

@@ -43,6 +43,10 @@ class ReceiveThread {
     void resume();  // without a matching pause: no effect
     int pauseCount() const;
 
+    // Under a pause: returns once the thread has left its wait on the port, so the descriptor
+    // may be closed. A device closed while the thread still polls it stays referenced, and
+    // locked against the next open, until that poll returns. Waits at most one pass.
+    void waitUntilParked();
     // To be called, under a pause, after the port was opened or closed, so the thread drops the
     // old device and picks up the new one.
     void portChanged();

@@ -23,6 +23,7 @@ void SerialLink::ResumeReceiver() {
 }
 
 void SerialLink::closeLocked() {
+    if (receiver_) receiver_->waitUntilParked();
     port_.close();
     if (receiver_) receiver_->portChanged();
 }
@@ -36,7 +37,9 @@ void SerialLink::ClosePort() {
 }
 
 bool SerialLink::IsOpen() {
-    if (port_.isOpen() && receiver_ && receiver_->portLost()) {
+    // The receive thread notices a lost device only while it runs; an exchange that keeps it
+    // paused (or a check right after one) asks the port itself.
+    if (port_.isOpen() && ((receiver_ && receiver_->portLost()) || port_.queuedInput() < 0)) {
         // The adapter was unplugged or the other end closed: treat it as a closed port, so the
         // user is told to check the port instead of a failed write for every command.
         ClosePort();
@@ -47,6 +50,8 @@ bool SerialLink::IsOpen() {
 
 bool SerialLink::OpenCommPort(const std::string& name) {
     PauseReceiver();
+    // Opening closes the port in use first; the same device must be free to open again.
+    if (receiver_) receiver_->waitUntilParked();
     const bool ok = port_.open(name);
     if (receiver_) receiver_->portChanged();
     ResumeReceiver();

@@ -204,5 +204,28 @@ TEST_F(ReceiveThreadTest, TogglingThePortStopsAndRestartsTheHandlingOfFrames) {
     EXPECT_EQ(actions.events(), Events{"key PageDown"}) << "bytes sent while closed are gone";
 }
 
+// The thread spends most of its time waiting on the port; a port closed during that wait used to
+// stay locked until the wait ended, so opening the same device at once found it "in use".
+TEST_F(ReceiveThreadTest, TheSamePortOpensAgainAtOnce) {
+    const auto reopen = [&] {
+        return link.OpenCommPort(unit.portPath()) ? "" : link.PortFailureHint(unit.portPath());
+    };
+    for (int i = 0; i < 10; ++i) {
+        // Each step once the thread is back in its wait on the port.
+        receiver.waitForPass();
+        EXPECT_FALSE(link.OpenCommPort("/dev/ketrel-no-such-port"));
+        ASSERT_EQ(reopen(), "") << "after another port was refused";
+        receiver.waitForPass();
+        link.ClosePort();
+        ASSERT_EQ(reopen(), "") << "after a close";
+        receiver.waitForPass();
+        ASSERT_EQ(reopen(), "") << "while open";
+    }
+    EXPECT_EQ(receiver.pauseCount(), 0);
+    unit.sendFrame("ComputerStop");
+    ASSERT_TRUE(eventually(1));
+    EXPECT_EQ(actions.events(), Events{"key Stop"});
+}
+
 }  // namespace
 }  // namespace ketrel
