@@ -63,10 +63,11 @@ void TrafficLog::removeListener(int id) {
 }
 
 void TrafficLog::onTraffic(TrafficDirection direction, const std::uint8_t* data, std::size_t len) {
-    const auto now = std::chrono::system_clock::now();
     bool wake = false;
     {
         std::lock_guard lock(mutex_);
+        // Stamped under the lock, so records from two threads are in the order of their times.
+        const auto now = std::chrono::system_clock::now();
         // Only the first record of a batch wakes the writer; it then gathers for a moment, so
         // a transfer costs the serial path one wake-up per batch, not one per chunk.
         wake = pending_.entries.empty() || pending_.bytes.size() >= kEagerBytes;
