@@ -80,9 +80,9 @@ TEST_F(ConfigFileTest, RoundTripReproducesEveryTableExactly) {
               std::vector<std::string>{std::string(texts::kImportDone) + "\n" + file});
 
     // Every table, row for row in table order, each value with its storage type.
-    for (const TableSpec& spec : ConfigTableSpecs()) {
-        EXPECT_EQ(TableDump(target.path, spec.name), TableDump(source.path, spec.name))
-            << spec.name;
+    for (const TableSpec& definition : ConfigTableSpecs()) {
+        EXPECT_EQ(TableDump(target.path, definition.name), TableDump(source.path, definition.name))
+            << definition.name;
     }
     // And the file made from the result is the same file.
     const std::string again = target.dir.file("again.json");
@@ -93,10 +93,10 @@ TEST_F(ConfigFileTest, RoundTripReproducesEveryTableExactly) {
 TEST_F(ConfigFileTest, ExportKeepsTheFileOrderOfTablesAndRows) {
     const std::string text = exportText();
     std::size_t last = 0;
-    for (const TableSpec& spec : ConfigTableSpecs()) {
-        const std::size_t at = text.find("\"" + std::string(spec.name) + "\": {");
-        ASSERT_NE(at, std::string::npos) << spec.name;
-        EXPECT_GT(at, last) << spec.name;
+    for (const TableSpec& definition : ConfigTableSpecs()) {
+        const std::size_t at = text.find("\"" + std::string(definition.name) + "\": {");
+        ASSERT_NE(at, std::string::npos) << definition.name;
+        EXPECT_GT(at, last) << definition.name;
         last = at;
     }
     // One row a line, so a change shows as one changed line in version control.
