@@ -9,7 +9,9 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,6 +22,7 @@
 #include "receive_thread.h"
 #include "serial_link.h"
 #include "supplied_database.h"
+#include "traffic_log.h"
 #include "unit_simulator.h"
 
 namespace {
@@ -110,6 +113,13 @@ int main() {
     if (!unit.start(&error)) {
         std::fprintf(stderr, "simulator: %s\n", error.c_str());
         return 1;
+    }
+    // KETREL_BENCH_LOG=FILE: the same run with the traffic log writing to FILE.
+    std::unique_ptr<TrafficLog> trafficLog;
+    if (const char* logPath = std::getenv("KETREL_BENCH_LOG")) {
+        trafficLog = std::make_unique<TrafficLog>();
+        if (!trafficLog->openFile(logPath)) return 1;
+        SerialPort::SetDefaultTrafficObserver(trafficLog.get());
     }
     QuietNotifier notifier;
     SerialLink link(notifier);

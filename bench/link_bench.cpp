@@ -6,6 +6,8 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <memory>
 #include <random>
 #include <thread>
 #include <vector>
@@ -14,6 +16,7 @@
 #include "frame_dispatch.h"
 #include "receive_thread.h"
 #include "serial_link.h"
+#include "traffic_log.h"
 #include "unit_simulator.h"
 
 using namespace ketrel;
@@ -62,6 +65,13 @@ int main(int argc, char** argv) {
     if (!unit.start(&error)) {
         std::fprintf(stderr, "simulator: %s\n", error.c_str());
         return 1;
+    }
+    // KETREL_BENCH_LOG=FILE: the same run with the traffic log writing to FILE.
+    std::unique_ptr<TrafficLog> trafficLog;
+    if (const char* logPath = std::getenv("KETREL_BENCH_LOG")) {
+        trafficLog = std::make_unique<TrafficLog>();
+        if (!trafficLog->openFile(logPath)) return 1;
+        SerialPort::SetDefaultTrafficObserver(trafficLog.get());
     }
     QuietNotifier notifier;
     SerialLink link(notifier);

@@ -15,6 +15,11 @@ enum Id : int {
     ID_BUTTON_LIGHT = 32810,
     ID_BUTTON_FAN = 32811,
     ID_BUTTON_CURTAIN = 32812,
+    // The configuration file, the read-back comparison and the traffic log.
+    ID_BUTTON_EXPORT = 32820,
+    ID_BUTTON_IMPORT = 32821,
+    ID_BUTTON_COMPARE = 32822,
+    ID_BUTTON_TRAFFIC_LOG = 32823,
     ID_CHECK_AUTORUN = 32773,
     ID_VIEW_STATUS_BAR = 59393,
     ID_APP_EXIT = 57665,

@@ -13,6 +13,7 @@
 #include "app_state.h"
 #include "autostart.h"
 #include "command_ids.h"
+#include "config_file_commands.h"
 #include "config_transfer.h"
 #include "desktop_actions.h"
 #include "dialog_card.h"
@@ -107,6 +108,12 @@ CMainFrame::CMainFrame(AppState& state, Notifier& notifier, DialogRunner& dialog
                                                             : cmd::ID_NAV_SYS_SETTING);
     });
     outlook_->setCurrent(cmd::ID_NAV_SYS_SETTING);
+    // An import replaces every table: the pages show what the database now holds.
+    connect(fileCommands_.get(), &ConfigFileCommands::configurationImported, this, [this] {
+        view_->cardPage()->LoadCardList();
+        view_->sysSettingPage()->ReloadSerialList();
+        view_->sysSettingPage()->ReloadInfraredList();
+    });
 
     applicationLook_ = StoredApplicationLook();
     ApplyVisualStyle(this, applicationLook_);
@@ -176,6 +183,8 @@ void CMainFrame::createCommands() {
     add(ID_TRAY_ABOUT, QStringLiteral("关于"), "ID_TRAY_ABOUT", nullptr, [this] { OnAbout(); });
     add(ID_TRAY_EXIT, QStringLiteral("退出程序"), "ID_TRAY_EXIT", nullptr,
         [this] { ExitProgram(); });
+    fileCommands_ = std::make_unique<ConfigFileCommands>(this, state_, notifier_, dialogs_, link_);
+    for (QAction* a : fileCommands_->actions()) commands_[a->data().toInt()] = a;
 
     styleMenu_ = new QMenu(QStringLiteral("样式"), this);
     styleMenu_->setObjectName("styleMenu");

@@ -20,6 +20,7 @@ class QMenu;
 namespace ketrel {
 
 class AppState;
+class ConfigFileCommands;
 class COutlookBar;
 class CVardoView;
 class DialogRunner;
@@ -75,6 +76,7 @@ class CMainFrame : public QMainWindow {
     QMenu* trayMenu() const { return trayMenu_; }
     QMenu* styleMenu() const { return styleMenu_; }
     SerialLink& link() { return link_; }
+    ConfigFileCommands* fileCommands() const { return fileCommands_.get(); }
     ReceiveThread& receiver() { return receiver_; }
     bool trayAvailable() const { return trayAvailable_; }
     bool autoRunChecked() const { return autoRunChecked_; }
@@ -175,6 +177,8 @@ class CMainFrame : public QMainWindow {
     SerialLink link_;
     FrameDispatcher dispatcher_;
     ReceiveThread receiver_;
+    // Last, so it goes first: its log window lets go of the link while the link is still there.
+    std::unique_ptr<ConfigFileCommands> fileCommands_;
 };
 
 }  // namespace ketrel

@@ -96,6 +96,29 @@ RibbonBar::RibbonBar(const ActionOf& actionOf, QMenu* styleMenu, QWidget* parent
     panels->addWidget(
         panel(QStringLiteral("传输数据"), row({largeButton(actionOf(cmd::ID_BUTTON_WRITE_SYS)),
                                                largeButton(actionOf(cmd::ID_BUTTON_WRITE_CARD))})));
+    // One large button and a column of three small ones, so the panel fits beside the others.
+    auto smallColumn = [](std::initializer_list<QAction*> actions) {
+        auto* w = new QWidget;
+        auto* l = new QVBoxLayout(w);
+        l->setContentsMargins(0, 0, 0, 0);
+        l->setSpacing(0);
+        for (QAction* action : actions) {
+            auto* button = new QToolButton(w);
+            button->setObjectName(action->objectName());
+            button->setProperty("commandId", action->data());
+            button->setDefaultAction(action);
+            button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+            button->setIconSize(QSize(16, 16));
+            button->setAutoRaise(true);
+            l->addWidget(button);
+        }
+        return w;
+    };
+    panels->addWidget(
+        panel(QStringLiteral("配置维护"),
+              row({largeButton(actionOf(cmd::ID_BUTTON_COMPARE)),
+                   smallColumn({actionOf(cmd::ID_BUTTON_EXPORT), actionOf(cmd::ID_BUTTON_IMPORT),
+                                actionOf(cmd::ID_BUTTON_TRAFFIC_LOG)})})));
     panels->addWidget(panel(QStringLiteral("通信端口"),
                             row({largeButton(actionOf(cmd::ID_BUTTON_PORT)),
                                  largeButton(actionOf(cmd::ID_BUTTON_PORT_OPEN_CLOSE))})));

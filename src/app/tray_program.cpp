@@ -10,6 +10,7 @@
 #include "app_state.h"
 #include "cli.h"
 #include "dialog_runner.h"
+#include "file_commands.h"
 #include "icons.h"
 #include "main_frame.h"
 #include "qt_notifier.h"
@@ -56,6 +57,9 @@ int RunTrayProgram(int argc, char** argv, const cli::GlobalOptions& options) {
 
     AppState state(AppState::ResolveAppDir(options.dir));
     if (!options.port.empty()) state.SetPortNameForRun(options.port);
+    // Made before the window, so the window's port records into the file from its first byte.
+    const cli::TrafficLogScope trafficLog(options.log);
+    if (!trafficLog.ok(std::cerr)) return cli::kExitFailed;
 
     QtNotifier notifier;
     ModalDialogRunner dialogs;

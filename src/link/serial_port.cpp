@@ -135,9 +135,13 @@ void SerialPort::purge() {
 
 std::size_t SerialPort::write(const std::uint8_t* data, std::size_t len) {
     const std::size_t done = writeAll(data, len);
+    // Seen before the drain: a reply can come in while the bytes are still going out.
     if (TrafficObserver* o = observer_.load(std::memory_order_acquire); o && done > 0) {
         o->onTraffic(TrafficDirection::ToUnit, data, done);
     }
+    // "Written" means on the wire: a reply window of a few milliseconds must not start while
+    // the bytes are still in the driver's buffer.
+    if (done == len && fd_ >= 0) tcdrain(fd_);
     return done;
 }
 
@@ -173,9 +177,6 @@ std::size_t SerialPort::writeAll(const std::uint8_t* data, std::size_t len) {
             return done;
         }
     }
-    // "Written" means on the wire: a reply window of a few milliseconds must not start while
-    // the bytes are still in the driver's buffer.
-    tcdrain(fd_);
     return done;
 }
 

@@ -9,8 +9,10 @@ namespace ketrel {
 namespace {
 
 constexpr std::size_t kBytesPerLine = 16;
-// A writer far behind (a stalled disk) is woken early rather than left to gather more.
+// A writer far behind is woken early rather than left to gather more.
 constexpr std::size_t kEagerBytes = 64 * 1024;
+// After this many batch delays without a record the writer sleeps until woken (one second).
+constexpr int kQuietRounds = 10;
 
 }  // namespace
 
@@ -68,9 +70,8 @@ void TrafficLog::onTraffic(TrafficDirection direction, const std::uint8_t* data,
         std::lock_guard lock(mutex_);
         // Stamped under the lock, so records from two threads are in the order of their times.
         const auto now = std::chrono::system_clock::now();
-        // Only the first record of a batch wakes the writer; it then gathers for a moment, so
-        // a transfer costs the serial path one wake-up per batch, not one per chunk.
-        wake = pending_.entries.empty() || pending_.bytes.size() >= kEagerBytes;
+        // The writer is woken only from its sleep after a quiet spell, or when it falls behind.
+        wake = sleeping_ || pending_.bytes.size() >= kEagerBytes;
         pending_.entries.push_back({now, direction, pending_.bytes.size(), len});
         pending_.bytes.insert(pending_.bytes.end(), data, data + len);
         ++recorded_;
@@ -93,14 +94,20 @@ std::uint64_t TrafficLog::recordCount() const {
 
 void TrafficLog::run() {
     Buffer draining;
+    int quietRounds = 0;
     std::unique_lock lock(mutex_);
+    auto ready = [&] { return stopping_ || flushWanted_ || pending_.bytes.size() >= kEagerBytes; };
     for (;;) {
-        wake_.wait(lock, [&] { return stopping_ || flushWanted_ || !pending_.entries.empty(); });
-        if (!stopping_ && !flushWanted_) {
-            wake_.wait_for(lock, kBatchDelay, [&] {
-                return stopping_ || flushWanted_ || pending_.bytes.size() >= kEagerBytes;
-            });
+        if (quietRounds >= kQuietRounds && pending_.entries.empty() && !ready()) {
+            // Nothing for a while: sleep until a record comes, whose thread then wakes this one.
+            sleeping_ = true;
+            wake_.wait(lock, [&] { return ready() || !pending_.entries.empty(); });
+            sleeping_ = false;
         }
+        // While records come, the writer looks on its own every batch delay, so the serial path
+        // never pays for waking it.
+        wake_.wait_for(lock, kBatchDelay, ready);
+        quietRounds = pending_.entries.empty() ? quietRounds + 1 : 0;
         flushWanted_ = false;
         // The two buffers trade places, so both keep their capacity and the serial path does
         // not allocate once the log has run for a while.

@@ -44,8 +44,8 @@ class TrafficLog : public TrafficObserver {
   public:
     using Listener = std::function<void(const TrafficBatch&)>;
 
-    // How long the writer gathers records before it writes them out.
-    static constexpr std::chrono::milliseconds kBatchDelay{20};
+    // How often the writer looks for records while they come.
+    static constexpr std::chrono::milliseconds kBatchDelay{100};
 
     TrafficLog();
     ~TrafficLog() override;  // writes out what is left
@@ -101,6 +101,7 @@ class TrafficLog : public TrafficObserver {
     std::uint64_t delivered_ = 0;
     bool flushWanted_ = false;
     bool stopping_ = false;
+    bool sleeping_ = false;  // the writer waits for a record rather than for its next look
 
     mutable std::mutex outputMutex_;  // the file and the listeners, used by the writer thread
     std::FILE* file_ = nullptr;

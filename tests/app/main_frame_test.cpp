@@ -367,7 +367,7 @@ TEST_F(MainFrameTest, RibbonHoldsEveryCommandInItsPanel) {
         EXPECT_EQ(f.ribbon()->panelOf(c.id).toStdString(), c.panel) << c.caption;
     }
     EXPECT_EQ(f.ribbon()->panelCaptions(),
-              QStringList({"联机测试", "传输数据", "通信端口", "物联配置", "选项"}));
+              QStringList({"联机测试", "传输数据", "配置维护", "通信端口", "物联配置", "选项"}));
     QStringList looks;
     for (QAction* a : f.styleMenu()->actions()) looks << a->text();
     EXPECT_EQ(looks, QStringList({"Office 2007 (蓝色样式)(&B)", "Office 2007 (黑色样式)(&L)",

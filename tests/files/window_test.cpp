@@ -1,0 +1,240 @@
+// The window's commands for the configuration file, the read-back comparison and the traffic
+// log, against the simulated unit; file choosers and the comparison list are answered by the
+// test instead of a user.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QFileDialog>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTableWidget>
+#include <QTreeWidget>
+
+#include "app_state.h"
+#include "app_test_support.h"
+#include "command_ids.h"
+#include "config_file_commands.h"
+#include "config_file_texts.h"
+#include "config_test_support.h"
+#include "dialog_card.h"
+#include "dialog_compare.h"
+#include "dialog_traffic_log.h"
+#include "files_test_support.h"
+#include "ini_file.h"
+#include "main_frame.h"
+#include "ribbon_bar.h"
+#include "supplied_database.h"
+#include "unit_simulator.h"
+#include "vardo_view.h"
+
+namespace ketrel {
+namespace {
+
+using test::PumpUntil;
+
+class WindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::string error;
+        ASSERT_TRUE(unit.start(&error)) << error;
+        IniFile::write(dir.file("config.ini"), "Setup", "PortName", unit.portPath());
+        ASSERT_TRUE(CreateSuppliedDatabase(dir.file("CONFIG"), &error)) << error;
+    }
+
+    CMainFrame& start() {
+        FrameOptions o;
+        o.makeActions = [] { return std::make_unique<NoPcActions>(); };
+        o.executablePath = "/opt/ketrel/ketrel";
+        o.trayAvailable = true;
+        o.infoTimerIntervalMs = 20;
+        state = std::make_unique<AppState>(dir.path());
+        frame = std::make_unique<CMainFrame>(*state, notifier, runner, o);
+        frame->StartUp();
+        // Let the start-up's information requests go by.
+        EXPECT_TRUE(PumpUntil([&] { return !frame->infoTimerActive(); }));
+        test::PumpFor(100);
+        notifier.clear();
+        return *frame;
+    }
+
+    // Answers the next file chooser with path (or cancels it for an empty path).
+    void answerChooser(const std::string& path) {
+        runner.answer = [path](QDialog& d) {
+            auto* chooser = qobject_cast<QFileDialog*>(&d);
+            if (!chooser || path.empty()) return int(QDialog::Rejected);
+            chooser->selectFile(QString::fromStdString(path));
+            return int(QDialog::Accepted);
+        };
+    }
+
+    std::string database() const { return dir.file("CONFIG"); }
+
+    test::UserDirs dirs;
+    test::TempDir dir;
+    sim::UnitSimulator unit;
+    std::unique_ptr<AppState> state;
+    test::RecordingNotifier notifier;
+    test::ScriptedDialogRunner runner;
+    std::unique_ptr<CMainFrame> frame;
+};
+
+TEST_F(WindowTest, TheRibbonHoldsTheFourCommandsAndStillFits) {
+    CMainFrame& f = start();
+    for (const int id : {cmd::ID_BUTTON_EXPORT, cmd::ID_BUTTON_IMPORT, cmd::ID_BUTTON_COMPARE,
+                         cmd::ID_BUTTON_TRAFFIC_LOG}) {
+        ASSERT_NE(f.command(id), nullptr) << id;
+        EXPECT_EQ(f.ribbon()->panelOf(id), QStringLiteral("配置维护")) << id;
+    }
+    EXPECT_LE(f.ribbon()->sizeHint().width(), CMainFrame::kWidth);
+}
+
+TEST_F(WindowTest, ExportThenImportThroughTheWindow) {
+    CMainFrame& f = start();
+    const std::string file = dir.file("room.json");
+    answerChooser(file);
+    f.command(cmd::ID_BUTTON_EXPORT)->trigger();
+    ASSERT_EQ(notifier.texts(),
+              std::vector<std::string>{std::string(texts::kExportDone) + "\n" + file});
+    const std::string saved = test::TableDump(database(), "SPTxCode");
+
+    test::RawExec(database(), "update SPTxCode set Code = '' ;insert into Card values('5',1,1);");
+    QSignalSpy imported(f.fileCommands(), &ConfigFileCommands::configurationImported);
+    CDialogCard* cards = f.view()->cardPage();
+    cards->LoadCardList();
+    ASSERT_EQ(cards->cardList()->topLevelItemCount(), 1);
+
+    // Refusing the confirmation changes nothing.
+    notifier.clear();
+    notifier.answer = false;
+    const std::uint64_t before = test::FileHash(database());
+    f.command(cmd::ID_BUTTON_IMPORT)->trigger();
+    EXPECT_EQ(test::FileHash(database()), before);
+    EXPECT_EQ(imported.count(), 0);
+    // A cancelled chooser asks nothing.
+    notifier.clear();
+    answerChooser("");
+    f.command(cmd::ID_BUTTON_IMPORT)->trigger();
+    EXPECT_TRUE(notifier.texts().empty());
+
+    notifier.answer = true;
+    answerChooser(file);
+    f.command(cmd::ID_BUTTON_IMPORT)->trigger();
+    const auto messages = notifier.messages();
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0].icon, MessageIcon::Question);
+    EXPECT_EQ(messages[1].text, std::string(texts::kImportDone) + "\n" + file);
+    EXPECT_EQ(test::TableDump(database(), "SPTxCode"), saved);
+    EXPECT_EQ(test::TableDump(database(), "Card"), "");
+    EXPECT_EQ(imported.count(), 1);
+    // The card page shows the imported table without being asked.
+    EXPECT_EQ(cards->cardList()->topLevelItemCount(), 0);
+}
+
+TEST_F(WindowTest, CompareShowsNothingAfterAWriteAndTheChangedCodeAfterAnEdit) {
+    CMainFrame& f = start();
+    f.command(cmd::ID_BUTTON_WRITE_SYS)->trigger();
+    ASSERT_EQ(notifier.texts(), std::vector<std::string>{"写配置成功，校验成功！"});
+
+    notifier.clear();
+    f.command(cmd::ID_BUTTON_COMPARE)->trigger();
+    EXPECT_EQ(notifier.texts(), std::vector<std::string>{texts::kCompareEqual});
+    EXPECT_EQ(runner.runs, 0);
+
+    test::RawExec(database(), "update IRTxCode set Code = '00 FF 40 BE' where ID = 3;");
+    notifier.clear();
+    std::vector<QStringList> rows;
+    QString summary;
+    runner.answer = [&](QDialog& d) {
+        auto* dialog = qobject_cast<CDialogCompare*>(&d);
+        if (!dialog) return int(QDialog::Rejected);
+        summary = dialog->summary()->text();
+        for (int r = 0; r < dialog->table()->rowCount(); ++r) {
+            rows.push_back({dialog->table()->item(r, 0)->text(),
+                            dialog->table()->item(r, 1)->text(),
+                            dialog->table()->item(r, 2)->text()});
+        }
+        return int(QDialog::Rejected);
+    };
+    f.command(cmd::ID_BUTTON_COMPARE)->trigger();
+    EXPECT_TRUE(notifier.texts().empty());
+    EXPECT_EQ(summary, QStringLiteral("单元中的配置与数据库不一致，共 1 处："));
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0], (QStringList{QStringLiteral("红外通道（红外1，投影机）发码 3「VGA」"),
+                                    QStringLiteral("00 FF 40 BF"), QStringLiteral("00 FF 40 BE")}));
+    EXPECT_EQ(f.receiver().pauseCount(), 0);
+}
+
+TEST_F(WindowTest, TheLogWindowShowsPausesClearsAndSaves) {
+    CMainFrame& f = start();
+    EXPECT_EQ(f.link().CommHandle().trafficObserver(), nullptr);
+    f.command(cmd::ID_BUTTON_TRAFFIC_LOG)->trigger();
+    CDialogTrafficLog* log = f.fileCommands()->trafficLogWindow();
+    ASSERT_NE(log, nullptr);
+    EXPECT_TRUE(log->isVisible());
+    EXPECT_NE(f.link().CommHandle().trafficObserver(), nullptr);
+
+    // 获取信息: "GetInfo" goes out, the unit's frames come in, hex and text side by side.
+    f.command(cmd::ID_BUTTON_INFO)->trigger();
+    ASSERT_TRUE(PumpUntil([&] { return log->text()->toPlainText().contains("|{Model=KT-M4"); }));
+    const QString shown = log->text()->toPlainText();
+    EXPECT_TRUE(shown.contains(" TX 9\n  0000  47 65 74 49 6E 66 6F 0D 0A")) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(" RX ")) << shown.toStdString();
+
+    // Paused: what arrives waits and is shown, in order, on resuming.
+    log->pauseButton()->click();
+    const QString frozen = log->text()->toPlainText();
+    f.command(cmd::ID_BUTTON_INFO)->trigger();
+    ASSERT_TRUE(PumpUntil([&] { return log->waitingCount() >= 2; }));
+    EXPECT_EQ(log->text()->toPlainText(), frozen);
+    EXPECT_TRUE(log->statusLabel()->text().contains(QStringLiteral("已暂停")));
+    const std::size_t before = log->recordCount();
+    const std::size_t waiting = log->waitingCount();
+    log->pauseButton()->click();
+    EXPECT_EQ(log->recordCount(), before + waiting);
+    EXPECT_EQ(log->text()->toPlainText().count(QStringLiteral(" TX 9\n")), 2);
+
+    // Saved in the log file's format, the records as kept.
+    const std::string file = dir.file("saved.log");
+    runner.answer = [&](QDialog& d) {
+        qobject_cast<QFileDialog*>(&d)->selectFile(QString::fromStdString(file));
+        return int(QDialog::Accepted);
+    };
+    log->findChild<QPushButton*>("trafficSave")->click();
+    const auto records = test::ParseTrafficLog(test::ReadFile(file));
+    ASSERT_EQ(records.size(), log->recordCount());
+    EXPECT_EQ(records[0].direction, TrafficDirection::ToUnit);
+    EXPECT_EQ(std::string(records[0].bytes.begin(), records[0].bytes.end()), "GetInfo\r\n");
+
+    log->findChild<QPushButton*>("trafficClear")->click();
+    EXPECT_EQ(log->recordCount(), 0u);
+    EXPECT_TRUE(log->text()->toPlainText().isEmpty());
+
+    // Closing the window ends the recording.
+    log->close();
+    EXPECT_TRUE(PumpUntil([&] { return f.fileCommands()->trafficLogWindow() == nullptr; }));
+    EXPECT_EQ(f.link().CommHandle().trafficObserver(), nullptr);
+    EXPECT_TRUE(notifier.texts().empty());
+}
+
+TEST_F(WindowTest, TheLogWindowSharesTheLogOfTheCommandLineOption) {
+    TrafficLog fileLog;
+    SerialPort::SetDefaultTrafficObserver(&fileLog);
+    CMainFrame& f = start();
+    SerialPort::SetDefaultTrafficObserver(nullptr);
+    EXPECT_EQ(f.link().CommHandle().trafficObserver(), &fileLog);
+
+    f.command(cmd::ID_BUTTON_TRAFFIC_LOG)->trigger();
+    CDialogTrafficLog* log = f.fileCommands()->trafficLogWindow();
+    EXPECT_EQ(f.link().CommHandle().trafficObserver(), &fileLog);
+    f.command(cmd::ID_BUTTON_INFO)->trigger();
+    ASSERT_TRUE(PumpUntil([&] { return log->recordCount() >= 2; }));
+    log->close();
+    EXPECT_TRUE(PumpUntil([&] { return f.fileCommands()->trafficLogWindow() == nullptr; }));
+    EXPECT_EQ(f.link().CommHandle().trafficObserver(), &fileLog);
+    frame.reset();
+}
+
+}  // namespace
+}  // namespace ketrel
