@@ -138,16 +138,6 @@ TEST_F(KeyCodeTest, EveryChoiceRewritesTheWholeRowAndNoneKeepsTheCodeDigit) {
               (std::vector<std::uint8_t>{0x10, 0x30, 0x50, 0x00, 0x00}));
 }
 
-TEST_F(KeyCodeTest, ChoicesTheDialogMakesItselfWriteNothing) {
-    const auto before =
-        Value("select group_concat(Code1||Code2||Code3||Code4||Code5) from KeyCode");
-    auto editor = Edit(3);
-    // Programmatic selections (as the dialog makes on opening) are not the user's choices.
-    editor->channelChoice(1)->setCurrentIndex(4);
-    editor->codeChoice(0)->setCurrentIndex(9);
-    EXPECT_EQ(Value("select group_concat(Code1||Code2||Code3||Code4||Code5) from KeyCode"), before);
-}
-
 TEST_F(KeyCodeTest, UnreadableKeyLeavesTheChoicesEmptyAndDisabled) {
     for (int key : {42, 3}) {
         if (key == 3) std::filesystem::remove(db.path);

@@ -170,17 +170,6 @@ TEST_F(SysSettingPageTest, SettingsButtonsGoThroughThePasswordGate) {
     EXPECT_TRUE(notifier.messages().empty());
 }
 
-TEST_F(SysSettingPageTest, WithoutPasswordTheButtonsOpenAtOnce) {
-    CDialogSysSetting& p = Start();
-    int options = 0;
-    p.SetOptionsOpener([&] { ++options; });
-    p.OnOptions();
-    p.OnNetwork();  // no opener set yet: nothing happens
-    p.OnKeyCode();
-    EXPECT_EQ(options, 1);
-    EXPECT_EQ(runner.runs, 1) << "only the key list, no password dialog";
-}
-
 TEST_F(SysSettingPageTest, TerminalInformationDhcpIsEnabledOnlyForExactlyOne) {
     CDialogSysSetting& p = Start();
     struct Case {
