@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: the normal build, the address and
-# undefined-behaviour sanitizer build of all tests, and the thread sanitizer build of the
-# receive-thread tests. Build trees are kept, so a second run only rebuilds what changed.
+# undefined-behaviour sanitizer build of all tests, the thread sanitizer build of the
+# receive-thread tests, and a short run of each fuzz target. Build trees are kept, so a second run only rebuilds what changed.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -43,3 +43,6 @@ configure build-tsan -DCMAKE_BUILD_TYPE=Debug -DKETREL_SANITIZE=thread -DKETREL_
 cmake --build build-tsan -j "$jobs" --target link_tests
 TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
     ctest --test-dir build-tsan --output-on-failure -j "$jobs" --timeout 600 -L link
+
+echo "== fuzz targets (10 s each)"
+tests/fuzz/run.sh 10

@@ -111,6 +111,9 @@ bool SendImage(SerialLink& link, const ConfigImage& image, Notifier& notifier, P
         const block::Frame frame = block::ImageBlockFrame(image, static_cast<std::size_t>(b));
         if (!link.SendCommand(frame.data(), frame.size())) {
             Stop(notifier, t.shortWrite);
+            // A unit that went away (the adapter pulled out) takes no further block: one
+            // account of it, not a pair of messages for every block left.
+            if (!link.IsOpen()) return false;
             failed = true;
             continue;
         }

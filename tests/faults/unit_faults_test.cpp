@@ -1,0 +1,296 @@
+// The unit misbehaving on the line, end to end against the simulated unit: silent, slow, garbled,
+// refusing a block, unplugged in the middle of a transfer, flooding frames. Every row checks the
+// message, that the receive thread runs again, and that the database is left as it was.
+#include <atomic>
+#include <thread>
+
+#include "config_texts.h"
+#include "config_transfer.h"
+#include "fault_fixture.h"
+#include "gateway.h"
+#include "iot_texts.h"
+#include "texts.h"
+
+namespace ketrel::test {
+namespace {
+
+enum class Transfer { Config, Cards };
+
+bool RunTransfer(Transfer t, SerialLink& link, const std::string& db, Notifier& n, Progress& p) {
+    return t == Transfer::Config ? WriteConfiguration(link, db, n, p) : WriteCards(link, db, n, p);
+}
+
+const char* NoStatus(Transfer t) {
+    return t == Transfer::Config ? texts::kWriteConfigFailed1 : texts::kWriteCardFailed1;
+}
+
+// A progress view that lets a test act at the moment a block's status has been taken.
+class HookedProgress : public RecordingProgress {
+  public:
+    void setPosition(int position) override {
+        RecordingProgress::setPosition(position);
+        if (onPosition) onPosition(position);
+    }
+    std::function<void(int)> onPosition;
+};
+
+class UnitFaults : public FaultFixture {
+  protected:
+    // The unit went away: the port counts as closed, the next command gets the port message, and
+    // a unit plugged in again is heard.
+    void expectUnplugHandled() {
+        EXPECT_EQ(receiver.pauseCount(), 0);
+        EXPECT_FALSE(link.IsOpen()) << "a port whose device went away still counts as open";
+        notifier.clear();
+        EXPECT_FALSE(link.RequirePort());
+        EXPECT_EQ(notifier.texts(), Strings{texts::kPortInvalid});
+        sim::UnitSimulator again;
+        std::string error;
+        ASSERT_TRUE(again.start(&error)) << error;
+        ASSERT_TRUE(link.OpenCommPort(again.portPath()));
+        expectReceiverRuns(again);
+        link.ClosePort();
+    }
+};
+
+struct LineCase {
+    const char* name;
+    Transfer transfer;
+    sim::Faults faults;
+    Strings messages;
+    int blocksAccepted;
+};
+
+sim::Faults With(void (*set)(sim::Faults&)) {
+    sim::Faults f;
+    set(f);
+    return f;
+}
+
+TEST_F(UnitFaults, SilentSlowGarbledOrRefusingUnit) {
+    std::vector<LineCase> cases = {
+        {"silent",
+         Transfer::Config,
+         With([](sim::Faults& f) { f.noAnswer = true; }),
+         {texts::kWriteConfigFailed3},
+         0},
+        {"silent",
+         Transfer::Cards,
+         With([](sim::Faults& f) { f.noAnswer = true; }),
+         {texts::kWriteCardFailed3},
+         0},
+        // Far beyond the 100 polls for "OK": the answer comes after the transfer gave up.
+        {"slow to answer",
+         Transfer::Config,
+         With([](sim::Faults& f) { f.replyDelayMs = 600; }),
+         {texts::kWriteConfigFailed3},
+         0},
+        // Far beyond the ten rounds of the status wait.
+        {"slow block status",
+         Transfer::Config,
+         With([](sim::Faults& f) { f.statusDelayMs = 400; }),
+         {texts::kWriteConfigFailed1},
+         1},
+        {"slow block status",
+         Transfer::Cards,
+         With([](sim::Faults& f) { f.statusDelayMs = 400; }),
+         {texts::kWriteCardFailed1},
+         1},
+        {"garbage before every answer",
+         Transfer::Config,
+         With([](sim::Faults& f) { f.prefixBytes = std::string("\xFF\x00{}#\r\n", 7); }),
+         {texts::kWriteConfigFailed3},
+         0},
+        {"garbage before every answer",
+         Transfer::Cards,
+         With([](sim::Faults& f) { f.prefixBytes = "garbage"; }),
+         {texts::kWriteCardFailed3},
+         0},
+        {"no OK to InitConfig",
+         Transfer::Config,
+         With([](sim::Faults& f) { f.noInitOk = true; }),
+         {texts::kReplyTimeout},
+         8},
+    };
+    for (int block = 0; block < 8; ++block) {
+        sim::Faults f;
+        f.errorAtBlock = block;
+        cases.push_back(
+            {"Error at a block", Transfer::Config, f, {texts::kWriteConfigFailed1}, block});
+        cases.push_back(
+            {"Error at a block", Transfer::Cards, f, {texts::kWriteCardFailed1}, block});
+    }
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.name) +
+                     (c.transfer == Transfer::Config ? " (config)" : " (cards)") + " block " +
+                     std::to_string(c.faults.errorAtBlock));
+        unit.setFaults(c.faults);
+        const std::string dbBefore = dbBytes();
+        const bool ok =
+            runTransfer([&] { return RunTransfer(c.transfer, link, db.path, notifier, progress); },
+                        NoStatus(c.transfer), c.messages, c.blocksAccepted, unit);
+        EXPECT_FALSE(ok);
+        EXPECT_EQ(notifier.texts(), c.messages);
+        EXPECT_EQ(blocksInLastRun, c.blocksAccepted);
+        EXPECT_EQ(dbBytes(), dbBefore);
+        unit.setFaults({});
+        // A late answer of a slow unit must not be taken for the next transfer's.
+        WaitUntil([&] { return !unit.receivingBlocks(); }, std::chrono::seconds(2));
+        std::this_thread::sleep_for(
+            std::chrono::milliseconds(c.faults.replyDelayMs + c.faults.statusDelayMs));
+        expectReceiverRuns();
+    }
+    // After all of it the unit still takes a whole transfer.
+    EXPECT_TRUE(runTransfer([&] { return WriteConfiguration(link, db.path, notifier, progress); },
+                            texts::kWriteConfigFailed1, {texts::kWriteConfigDone}, 8, unit));
+    EXPECT_EQ(notifier.texts(), Strings{texts::kWriteConfigDone});
+}
+
+// The adapter is pulled out right after the unit took `block` blocks, before the next is written.
+TEST_F(UnitFaults, UnpluggedBetweenBlocks) {
+    for (Transfer t : {Transfer::Config, Transfer::Cards}) {
+        for (int block = 1; block < 8; ++block) {
+            SCOPED_TRACE("unplugged after block " + std::to_string(block - 1) +
+                         (t == Transfer::Config ? " (config)" : " (cards)"));
+            sim::UnitSimulator pulled;
+            std::string error;
+            ASSERT_TRUE(pulled.start(&error)) << error;
+            ASSERT_TRUE(link.OpenCommPort(pulled.portPath()));
+            // The first position is set before any block; the next ones after each status.
+            HookedProgress hooked;
+            int positions = 0;
+            hooked.onPosition = [&](int) {
+                if (++positions == block + 1) pulled.stop();
+            };
+            const std::string dbBefore = dbBytes();
+            // One clear account of what happened, not one pair of boxes per remaining block.
+            const char* shortWrite =
+                t == Transfer::Config ? texts::kWriteConfigFailed2 : texts::kWriteCardFailed2;
+            const Strings expected = {texts::kWriteFailed, shortWrite};
+            EXPECT_FALSE(runTransfer(
+                [&] {
+                    positions = 0;
+                    return RunTransfer(t, link, db.path, notifier, hooked);
+                },
+                NoStatus(t), expected, block, pulled));
+            EXPECT_EQ(notifier.texts(), expected);
+            EXPECT_EQ(blocksInLastRun, block);
+            EXPECT_EQ(dbBytes(), dbBefore);
+            expectUnplugHandled();
+        }
+    }
+}
+
+// The same, at a moment chosen by another thread: whichever wait or write meets the missing
+// device ends the transfer with a clear message.
+TEST_F(UnitFaults, UnpluggedByAnotherThreadMidTransfer) {
+    for (int block : {0, 3, 7}) {
+        SCOPED_TRACE("unplugged once the unit took " + std::to_string(block) + " blocks");
+        sim::UnitSimulator pulled;
+        std::string error;
+        ASSERT_TRUE(pulled.start(&error)) << error;
+        ASSERT_TRUE(link.OpenCommPort(pulled.portPath()));
+        std::atomic<bool> transferDone{false};
+        std::thread puller([&] {
+            WaitUntil([&] { return transferDone || pulled.blocksAccepted() >= block; },
+                      std::chrono::seconds(20));
+            if (block == 0) WaitUntil([&] { return transferDone || pulled.receivingBlocks(); });
+            pulled.stop();
+        });
+        notifier.clear();
+        const std::string dbBefore = dbBytes();
+        bool ok = true;
+        WithinBudget([&] { ok = WriteConfiguration(link, db.path, notifier, progress); });
+        transferDone = true;
+        puller.join();
+        const auto texts = notifier.texts();
+        ASSERT_FALSE(texts.empty());
+        if (!ok) {
+            const Strings allowed = {texts::kWriteConfigFailed1, texts::kWriteConfigFailed3,
+                                     texts::kReadFailed, texts::kReplyTimeout};
+            const Strings writeFailed = {texts::kWriteFailed, texts::kWriteConfigFailed2};
+            EXPECT_TRUE(texts == writeFailed ||
+                        (texts.size() == 1 &&
+                         std::find(allowed.begin(), allowed.end(), texts[0]) != allowed.end()))
+                << ::testing::PrintToString(texts);
+        }
+        EXPECT_EQ(dbBytes(), dbBefore);
+        expectUnplugHandled();
+    }
+}
+
+// The unit keeps sending PC command frames while a transfer holds the port: the transfer ends
+// with one of its own messages (frames between the replies spoil them), the frames that came
+// while it ran are lost, and those that come after it are handled.
+TEST_F(UnitFaults, FramesFloodDuringTransfer) {
+    for (Transfer t : {Transfer::Config, Transfer::Cards}) {
+        std::atomic<bool> flooding{true};
+        std::thread flood([&] {
+            while (flooding) {
+                unit.sendFrame("ComputerPageDown");
+                std::this_thread::sleep_for(std::chrono::microseconds(300));
+            }
+        });
+        notifier.clear();
+        const std::string dbBefore = dbBytes();
+        WithinBudget([&] { RunTransfer(t, link, db.path, notifier, progress); });
+        flooding = false;
+        flood.join();
+        const auto texts = notifier.texts();
+        ASSERT_EQ(texts.size(), 1u) << ::testing::PrintToString(texts);
+        const Strings allowed =
+            t == Transfer::Config ? Strings{texts::kWriteConfigFailed3, texts::kWriteConfigFailed1,
+                                            texts::kReadFailed,         texts::kReadIncomplete,
+                                            texts::kVerifyFailed,       texts::kReplyTimeout,
+                                            texts::kWriteConfigDone}
+                                  : Strings{texts::kWriteCardFailed3, texts::kWriteCardFailed1,
+                                            texts::kReadFailed,       texts::kReadIncomplete,
+                                            texts::kVerifyFailed,     texts::kWriteCardsDone};
+        EXPECT_NE(std::find(allowed.begin(), allowed.end(), texts[0]), allowed.end()) << texts[0];
+        EXPECT_EQ(dbBytes(), dbBefore);
+        expectReceiverRuns();
+    }
+}
+
+// An IoT exchange with a gateway that is silent, answers garbage, or is unplugged while the
+// program waits for its answer.
+TEST_F(UnitFaults, GatewayExchangeFaults) {
+    iot::Gateway gateway(link, notifier);
+    auto with = [](void (*set)(sim::IotFaults&)) {
+        sim::IotFaults f;
+        set(f);
+        return f;
+    };
+    const std::pair<const char*, sim::IotFaults> cases[] = {
+        {"silent", with([](sim::IotFaults& f) { f.noReply = true; })},
+        {"garbage before the reply", with([](sim::IotFaults& f) { f.textBefore = "\x01\xFE#"; })},
+        {"garbage instead of the reply",
+         with([](sim::IotFaults& f) { f.replyText = "IoTAckData:x;y\r\n"; })},
+        {"a byte after the reply", with([](sim::IotFaults& f) { f.trailingByte = true; })},
+    };
+    for (const auto& [name, faults] : cases) {
+        SCOPED_TRACE(name);
+        unit.iot().setFaults(faults);
+        notifier.clear();
+        WithinBudget([&] { gateway.WriteName("room-12"); });
+        EXPECT_EQ(notifier.texts(), Strings{texts::kIoTTimeout});
+        unit.iot().setFaults({});
+        expectReceiverRuns();
+    }
+
+    // Unplugged while the program waits for the reply.
+    unit.iot().setFaults(cases[0].second);
+    const std::size_t linesBefore = unit.receivedLines().size();
+    std::thread puller([&] {
+        WaitUntil([&] { return unit.receivedLines().size() > linesBefore; });
+        unit.stop();
+    });
+    notifier.clear();
+    WithinBudget([&] { gateway.WriteName("room-12"); });
+    puller.join();
+    EXPECT_EQ(notifier.texts(), Strings{texts::kIoTTimeout});
+    expectUnplugHandled();
+}
+
+}  // namespace
+}  // namespace ketrel::test
