@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "card_actions.h"
 #include "config_file_texts.h"
 #include "config_statements.h"
 #include "config_texts.h"
@@ -21,9 +22,6 @@ constexpr const char* kKeyChannelNames[] = {"无", "串口1", "串口2", "串口
 constexpr const char* kKeyCodeNames[] = {"PowerOn",  "PowerOff", "VGA",     "Video",
                                          "HDMI1",    "HDMI2",    "BlankOn", "BlankOff",
                                          "FreezeOn", "FreezeOff"};
-constexpr const char* kCardActions[] = {"无操作",   "系统开",   "系统关",        "系统开/关",
-                                        "面板解锁", "面板锁定", "面板解锁/锁定", "门锁开",
-                                        "门锁关",   "门锁开/关"};
 
 // What the settings pages call the keys they own.
 struct KeyCaption {
@@ -140,8 +138,8 @@ std::string TextField(const ConfigImage& image, std::size_t offset) {
 }
 
 std::string ActionSuffix(std::uint32_t value) {
-    return value < std::size(kCardActions) ? std::string("（") + kCardActions[value] + "）"
-                                           : std::string();
+    return value < kCardActions.size() ? "（" + CardActionText(static_cast<int>(value)) + "）"
+                                       : std::string();
 }
 
 std::string ChannelLabel(const char* kind, int number, const std::string& name,

@@ -15,6 +15,7 @@
 #include <algorithm>
 
 #include "app_state.h"
+#include "card_actions.h"
 #include "config_db.h"
 #include "config_image.h"
 #include "dialog_option_program_chooser.h"
@@ -80,11 +81,6 @@ constexpr KeyCaption kActions[CDialogOption::kActionCount] = {
     {"InputProbeClose2", "门探2接通"}, {"InputProbeOpen2", "门探2断开"},
     {"GACEnterFunc", "插卡执行"},      {"GACLeaveFunc", "拔卡执行"},
 };
-
-// What a card, a door probe or the general card makes the unit do; stored as the index.
-constexpr const char* kCardActionTexts[] = {"无操作",   "系统开",   "系统关",        "系统开/关",
-                                            "面板解锁", "面板锁定", "面板解锁/锁定", "门锁开",
-                                            "门锁关",   "门锁开/关"};
 
 constexpr std::uint32_t Mask(int bit) { return std::uint32_t{1} << bit; }
 
@@ -359,7 +355,7 @@ void CDialogOption::initialise() {
 
     for (int i = 0; i < kActionCount; ++i) {
         QComboBox* list = actionList(i);
-        for (const char* action : kCardActionTexts) list->addItem(QString::fromUtf8(action));
+        for (const char* action : kCardActions) list->addItem(QString::fromUtf8(action));
         list->setCurrentIndex(-1);
         if (readValue(kActions[i].key, text)) {
             const std::uint32_t index = ReadDecimal(text);
