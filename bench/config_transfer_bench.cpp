@@ -6,40 +6,19 @@
 #include <sqlite3.h>
 #include <stdlib.h>
 
-#include <algorithm>
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <memory>
-#include <string>
-#include <vector>
 
-#include "app_state.h"
+#include "bench_support.h"
 #include "config_image.h"
 #include "config_transfer.h"
-#include "frame_dispatch.h"
-#include "receive_thread.h"
-#include "serial_link.h"
 #include "supplied_database.h"
-#include "traffic_log.h"
-#include "unit_simulator.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
 using namespace ketrel;
+using namespace ketrel::bench;
 
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
-
-class QuietNotifier : public Notifier {
-  public:
-    void show(const std::string& text, const std::string&, MessageIcon) override {
-        messages.push_back(text);
-    }
-    bool confirm(const std::string&, const std::string&, MessageIcon) override { return false; }
-    std::vector<std::string> messages;
-};
 
 // Remembers when each block's status arrived, to show where the time goes.
 class TimedProgress : public Progress {
@@ -48,11 +27,6 @@ class TimedProgress : public Progress {
     void setPosition(int) override {}
     void setStepText(const std::string&) override { marks.push_back(Clock::now()); }
     std::vector<Clock::time_point> marks;
-};
-
-class NullSink : public FrameSink {
-  public:
-    void infoLine(const std::string&, const std::string&) override {}
 };
 
 struct Stats {
@@ -114,23 +88,12 @@ int main() {
         std::fprintf(stderr, "simulator: %s\n", error.c_str());
         return 1;
     }
-    // KETREL_BENCH_LOG=FILE: the same run with the traffic log writing to FILE.
     std::unique_ptr<TrafficLog> trafficLog;
-    if (const char* logPath = std::getenv("KETREL_BENCH_LOG")) {
-        trafficLog = std::make_unique<TrafficLog>();
-        if (!trafficLog->openFile(logPath)) return 1;
-        SerialPort::SetDefaultTrafficObserver(trafficLog.get());
-    }
-    QuietNotifier notifier;
-    SerialLink link(notifier);
+    if (!LogFromEnvironment(trafficLog)) return 1;
     NoPcActions actions;
-    NullSink sink;
-    SharedText openAppPath;
-    FrameDispatcher dispatcher(actions, sink, openAppPath);
-    ReceiveThread receiver(link.CommHandle(),
-                           [&](frame::Ring& ring) { return dispatcher.DispatchUnitFrames(ring); });
-    link.AttachReceiver(&receiver);
-    receiver.start();
+    BenchLink bench(actions);
+    SerialLink& link = bench.link;
+    QuietNotifier& notifier = bench.notifier;
     if (!link.OpenCommPort(unit.portPath())) return 1;
 
     // --- write-config
@@ -141,8 +104,7 @@ int main() {
             notifier.messages.clear();
             const auto start = Clock::now();
             if (!WriteConfiguration(link, database, notifier, progress)) {
-                std::fprintf(stderr, "write-config failed: %s\n",
-                             notifier.messages.empty() ? "?" : notifier.messages.back().c_str());
+                std::fprintf(stderr, "write-config failed: %s\n", notifier.last().c_str());
                 return 1;
             }
             times.push_back(Ms(Clock::now() - start));
@@ -171,8 +133,7 @@ int main() {
             notifier.messages.clear();
             const auto start = Clock::now();
             if (!WriteCards(link, database, notifier, progress)) {
-                std::fprintf(stderr, "write-cards failed: %s\n",
-                             notifier.messages.empty() ? "?" : notifier.messages.back().c_str());
+                std::fprintf(stderr, "write-cards failed: %s\n", notifier.last().c_str());
                 return 1;
             }
             times.push_back(Ms(Clock::now() - start));
@@ -184,9 +145,6 @@ int main() {
             s.median, s.min, s.max, s.median / 250.0);
     }
 
-    link.ClosePort();
-    receiver.stop();
-    link.AttachReceiver(nullptr);
     std::filesystem::remove_all(dir);
     return 0;
 }

@@ -2,50 +2,15 @@
 // frame to the dispatcher acting on it. Prints figures and ratios to targets; never fails.
 #include <sys/resource.h>
 
-#include <algorithm>
-#include <atomic>
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
-#include <memory>
 #include <random>
 #include <thread>
-#include <vector>
 
-#include "app_state.h"
-#include "frame_dispatch.h"
-#include "receive_thread.h"
-#include "serial_link.h"
-#include "traffic_log.h"
-#include "unit_simulator.h"
+#include "bench_support.h"
 
 using namespace ketrel;
-using Clock = std::chrono::steady_clock;
+using namespace ketrel::bench;
 
 namespace {
-
-class QuietNotifier : public Notifier {
-  public:
-    void show(const std::string& text, const std::string&, MessageIcon) override {
-        std::fprintf(stderr, "%s\n", text.c_str());
-    }
-    bool confirm(const std::string&, const std::string&, MessageIcon) override { return false; }
-};
-
-class TimingActions : public NoPcActions {
-  public:
-    void pressKey(PcKey) override {
-        acted.store(Clock::now().time_since_epoch().count());
-        count.fetch_add(1);
-    }
-    std::atomic<Clock::rep> acted{0};
-    std::atomic<int> count{0};
-};
-
-class NoSink : public FrameSink {
-  public:
-    void infoLine(const std::string&, const std::string&) override {}
-};
 
 double CpuSeconds() {
     rusage r{};
@@ -66,24 +31,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "simulator: %s\n", error.c_str());
         return 1;
     }
-    // KETREL_BENCH_LOG=FILE: the same run with the traffic log writing to FILE.
     std::unique_ptr<TrafficLog> trafficLog;
-    if (const char* logPath = std::getenv("KETREL_BENCH_LOG")) {
-        trafficLog = std::make_unique<TrafficLog>();
-        if (!trafficLog->openFile(logPath)) return 1;
-        SerialPort::SetDefaultTrafficObserver(trafficLog.get());
-    }
-    QuietNotifier notifier;
-    SerialLink link(notifier);
-    SharedText path;
+    if (!LogFromEnvironment(trafficLog)) return 1;
     TimingActions actions;
-    NoSink sink;
-    FrameDispatcher dispatcher(actions, sink, path);
-    ReceiveThread receiver(link.CommHandle(),
-                           [&](frame::Ring& ring) { return dispatcher.DispatchUnitFrames(ring); });
-    link.AttachReceiver(&receiver);
-    receiver.start();
-    if (!link.ConnectCommPort(unit.portPath())) return 1;
+    BenchLink bench(actions);
+    if (!bench.link.ConnectCommPort(unit.portPath())) return 1;
 
     // Idle: the port open, nothing on the line. The simulator's own thread is counted too, so
     // the figure overstates the receive thread's share.
@@ -100,19 +52,10 @@ int main(int argc, char** argv) {
     std::vector<double> micros;
     for (int i = 0; i < frames; ++i) {
         std::this_thread::sleep_for(std::chrono::microseconds(1000 + rng() % 9000));
-        const int before = actions.count.load();
-        const auto sent = Clock::now();
-        unit.sendFrame("ComputerPageDown");
-        while (actions.count.load() == before) {
-            if (Clock::now() - sent > std::chrono::seconds(1)) break;
-            std::this_thread::yield();
-        }
-        const Clock::time_point acted{Clock::duration(actions.acted.load())};
-        micros.push_back(std::chrono::duration<double, std::micro>(acted - sent).count());
+        micros.push_back(TimeOneFrame(unit, actions));
     }
-    std::sort(micros.begin(), micros.end());
-    const double median = micros[micros.size() / 2];
-    const double p99 = micros[std::min(micros.size() - 1, micros.size() * 99 / 100)];
+    const double median = Percentile(micros, 50);
+    const double p99 = Percentile(micros, 99);
 
     std::printf(
         "receive thread, port open and idle for %.1f s: %.3f%% of one core "
@@ -121,7 +64,6 @@ int main(int argc, char** argv) {
     std::printf(
         "frame to action over %d frames: median %.0f us (target < 2000, ratio %.3f), "
         "p99 %.0f us (target < 12000, ratio %.3f), max %.0f us\n",
-        frames, median, median / 2000, p99, p99 / 12000, micros.back());
-    receiver.stop();
+        frames, median, median / 2000, p99, p99 / 12000, Percentile(micros, 100));
     return 0;
 }

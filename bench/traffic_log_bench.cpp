@@ -3,67 +3,20 @@
 // alike. Prints the figures and the ratio on / off (target: within 5%, ratio <= 1.05).
 #include <stdlib.h>
 
-#include <algorithm>
-#include <atomic>
-#include <chrono>
-#include <cstdio>
 #include <filesystem>
 #include <random>
-#include <string>
 #include <thread>
-#include <vector>
 
-#include "app_state.h"
+#include "bench_support.h"
 #include "config_transfer.h"
-#include "frame_dispatch.h"
-#include "receive_thread.h"
-#include "serial_link.h"
 #include "supplied_database.h"
-#include "traffic_log.h"
-#include "unit_simulator.h"
 
 using namespace ketrel;
-using Clock = std::chrono::steady_clock;
+using namespace ketrel::bench;
 
 namespace {
 
-class QuietNotifier : public Notifier {
-  public:
-    void show(const std::string&, const std::string&, MessageIcon) override {}
-    bool confirm(const std::string&, const std::string&, MessageIcon) override { return false; }
-};
-
-class NoProgress : public Progress {
-  public:
-    void setRange(int, int) override {}
-    void setPosition(int) override {}
-    void setStepText(const std::string&) override {}
-};
-
-class TimingActions : public NoPcActions {
-  public:
-    void pressKey(PcKey) override {
-        acted.store(Clock::now().time_since_epoch().count());
-        count.fetch_add(1);
-    }
-    std::atomic<Clock::rep> acted{0};
-    std::atomic<int> count{0};
-};
-
-class NoSink : public FrameSink {
-  public:
-    void infoLine(const std::string&, const std::string&) override {}
-};
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
-
-double Percentile(std::vector<double> v, int p) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[std::min(v.size() - 1, v.size() * static_cast<std::size_t>(p) / 100)];
-}
+double Median(const std::vector<double>& v) { return Percentile(v, 50); }
 
 }  // namespace
 
@@ -86,16 +39,9 @@ int main(int argc, char** argv) {
     TrafficLog log;
     if (!log.openFile(std::string(dir) + "/traffic.log")) return 1;
 
-    QuietNotifier notifier;
-    SerialLink link(notifier);
-    SharedText path;
     TimingActions actions;
-    NoSink sink;
-    FrameDispatcher dispatcher(actions, sink, path);
-    ReceiveThread receiver(link.CommHandle(),
-                           [&](frame::Ring& ring) { return dispatcher.DispatchUnitFrames(ring); });
-    link.AttachReceiver(&receiver);
-    receiver.start();
+    BenchLink bench(actions);
+    SerialLink& link = bench.link;
     if (!link.ConnectCommPort(unit.portPath())) return 1;
 
     auto setLog = [&](bool on) {
@@ -109,15 +55,7 @@ int main(int argc, char** argv) {
         const int on = static_cast<int>(rng() % 2);
         setLog(on != 0);
         std::this_thread::sleep_for(std::chrono::microseconds(1000 + rng() % 4000));
-        const int before = actions.count.load();
-        const auto sent = Clock::now();
-        unit.sendFrame("ComputerPageDown");
-        while (actions.count.load() == before) {
-            if (Clock::now() - sent > std::chrono::seconds(1)) break;
-            std::this_thread::yield();
-        }
-        const Clock::time_point acted{Clock::duration(actions.acted.load())};
-        latency[on].push_back(std::chrono::duration<double, std::micro>(acted - sent).count());
+        latency[on].push_back(TimeOneFrame(unit, actions));
     }
 
     std::vector<double> writeMs[2];
@@ -126,8 +64,8 @@ int main(int argc, char** argv) {
         const int on = (i + i / 2) % 2;  // off, on, on, off, off, on, ...
         setLog(on != 0);
         const auto start = Clock::now();
-        if (!WriteConfiguration(link, database, notifier, progress)) {
-            std::fprintf(stderr, "write-config failed\n");
+        if (!WriteConfiguration(link, database, bench.notifier, progress)) {
+            std::fprintf(stderr, "write-config failed: %s\n", bench.notifier.last().c_str());
             return 1;
         }
         writeMs[on].push_back(
@@ -148,9 +86,6 @@ int main(int argc, char** argv) {
                 writes, offWrite, onWrite, onWrite / offWrite);
     std::printf("records logged: %llu\n", static_cast<unsigned long long>(log.recordCount()));
 
-    link.ClosePort();
-    receiver.stop();
-    link.AttachReceiver(nullptr);
     std::filesystem::remove_all(dir);
     return 0;
 }
