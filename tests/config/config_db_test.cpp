@@ -18,37 +18,6 @@ namespace {
 using test::RawExec;
 using test::RawValue;
 
-TEST(SuppliedDatabase, HoldsEveryTableWithItsRowCount) {
-    test::SuppliedDb db;
-    const std::pair<const char*, const char*> counts[] = {
-        {"SystemConfig", "35"}, {"SPChannel", "4"}, {"SPTxCode", "40"}, {"IRChannel", "1"},
-        {"IRTxCode", "10"},     {"KeyCode", "9"},   {"Card", "0"}};
-    for (const auto& [table, count] : counts) {
-        EXPECT_EQ(RawValue(db.path, std::string("select count(*) from ") + table), count) << table;
-    }
-}
-
-TEST(SuppliedDatabase, RowsStandInTheOrderOfTheImageSlots) {
-    test::SuppliedDb db;
-    EXPECT_EQ(RawValue(db.path, "select group_concat(Name, ' ') from SystemConfig"),
-              "FuncFlag ReSendOnDly ReSendOffDly PowerOnDly StartupDly PowerOffDly MaxVolume "
-              "DefVolume LineInputVol UnLockDly MicInputVol GACEnterFunc DeviceId "
-              "InputProbeClose1 InputProbeOpen1 InputProbeClose2 InputProbeOpen2 DHCP IPAddress "
-              "Netmask Gateway Dns ServerIP DbVersion BLEName GACLeaveFunc CarrierDly LowDly "
-              "HighDly ACIRBrand ACIRModel KeyBeep PanelBacklight IRRepeat PanelLockTimeout");
-    const std::string slots =
-        "PowerOn PowerOff VGA Video HDMI1 HDMI2 BlankOn BlankOff FreezeOn "
-        "FreezeOff";
-    for (int channel = 1; channel <= 4; ++channel) {
-        EXPECT_EQ(RawValue(db.path,
-                           "select group_concat(CodeName, ' ') from SPTxCode where "
-                           "SPNumber = " +
-                               std::to_string(channel)),
-                  slots);
-    }
-    EXPECT_EQ(RawValue(db.path, "select group_concat(CodeName, ' ') from IRTxCode"), slots);
-}
-
 TEST(SuppliedDatabase, IsNeverMadeOverAnExistingFile) {
     test::TempDir dir;
     const std::string path = dir.file("CONFIG");
@@ -240,17 +209,6 @@ TEST(ConfigDb, ALockHeldBrieflyIsWaitedFor) {
     releaser.join();
     EXPECT_EQ(RawValue(db.path, "select Value from SystemConfig where Name = 'DHCP'"), "0");
     EXPECT_TRUE(notifier.messages().empty());
-}
-
-TEST(ConfigDb, ALockHeldLongerFailsWithTheStatementMessage) {
-    test::SuppliedDb db;
-    test::RecordingNotifier notifier;
-    ExclusiveLock lock(db.path);
-    EXPECT_FALSE(SetConfigValue(db.path, notifier, "DHCP", "0"));
-    EXPECT_EQ(notifier.texts(),
-              (std::vector<std::string>{"sqlite3_exec for SystemConfig error!!!"}));
-    lock.release();
-    EXPECT_EQ(RawValue(db.path, "select Value from SystemConfig where Name = 'DHCP'"), "1");
 }
 
 }  // namespace

@@ -116,59 +116,39 @@ TEST_F(TransferTest, ConfigurationIsWrittenVerifiedAndTakenIntoUse) {
     EXPECT_TRUE(test::WaitUntil([&] { return sink.has("dhcp=0"); }));
 }
 
-struct FaultCase {
-    const char* name;
-    sim::Faults faults;
-    Strings messages;
-    Strings lines;
-    int blocksAccepted;
-    int progressBlocks;  // blocks whose status moved the progress bar
+// The unit's faults these cases use, each with its default, so that a case names only its own.
+struct UnitFault {
+    bool noOk = false;
+    int errorAtBlock = -1;
+    int corruptReadbackByte = -1;
+    bool shortReadback = false;
+    int statusDelayMs = 0;
 };
 
-sim::Faults Fault(void (*set)(sim::Faults&)) {
-    sim::Faults f;
-    set(f);
-    return f;
-}
+struct FaultCase {
+    const char* name;
+    bool cards;
+    UnitFault fault;
+    const char* message;
+    int blocksAccepted;
+    int progressBlocks;  // blocks whose status moved the progress bar
+    bool readBack;       // the read-back command was sent
+};
 
-TEST_F(TransferTest, ConfigurationFaultsShowTheirMessage) {
+// The unit silent, refusing each block or answering late is in the fault matrix; here the
+// lines sent, the progress shown and the read-back checks of both transfers.
+TEST_F(TransferTest, FaultsShowTheirMessage) {
+    test::InsertCards(db.path, 12);
+    const char* const kMismatch = "校验出错，请重新写入！";
     const FaultCase cases[] = {
-        {"Error at block 3",
-         Fault([](sim::Faults& f) { f.errorAtBlock = 3; }),
-         {"写配置失败1！"},
-         {"WriteConfig"},
-         3,
-         3},
-        {"no OK",
-         Fault([](sim::Faults& f) { f.noOk = true; }),
-         {"写配置失败3！"},
-         {"WriteConfig"},
-         0,
-         0},
-        {"status too late",
-         Fault([](sim::Faults& f) { f.statusDelayMs = 40; }),
-         {"写配置失败1！"},
-         {"WriteConfig"},
-         1,
-         0},
-        {"last byte read back different",
-         Fault([](sim::Faults& f) { f.corruptReadbackByte = 2047; }),
-         {"校验出错，请重新写入！"},
-         {"WriteConfig", "ReadConfig"},
-         8,
-         8},
-        {"short read-back",
-         Fault([](sim::Faults& f) { f.shortReadback = true; }),
-         {"读取失败！"},
-         {"WriteConfig", "ReadConfig"},
-         8,
-         8},
-        {"no OK to InitConfig",
-         Fault([](sim::Faults& f) { f.noInitOk = true; }),
-         {"应答超时！"},
-         {"WriteConfig", "ReadConfig", "InitConfig"},
-         8,
-         8},
+        {"Error at block 3", false, {.errorAtBlock = 3}, "写配置失败1！", 3, 3, false},
+        {"no OK", false, {.noOk = true}, "写配置失败3！", 0, 0, false},
+        {"status too late", false, {.statusDelayMs = 40}, "写配置失败1！", 1, 0, false},
+        {"last byte read back", false, {.corruptReadbackByte = 2047}, kMismatch, 8, 8, true},
+        {"short read-back", false, {.shortReadback = true}, "读取失败！", 8, 8, true},
+        {"cards: Error at block 7", true, {.errorAtBlock = 7}, "写卡失败1！", 7, 7, false},
+        {"cards: first byte read back", true, {.corruptReadbackByte = 0}, kMismatch, 8, 8, true},
+        {"cards: short read-back", true, {.shortReadback = true}, "读取失败！", 8, 8, true},
     };
     int accepted = 0;
     for (const FaultCase& c : cases) {
@@ -176,18 +156,27 @@ TEST_F(TransferTest, ConfigurationFaultsShowTheirMessage) {
         notifier.clear();
         test::RecordingProgress steps;
         const std::size_t linesBefore = unit.receivedLines().size();
-        unit.setFaults(c.faults);
+        sim::Faults faults;
+        faults.noOk = c.fault.noOk;
+        faults.errorAtBlock = c.fault.errorAtBlock;
+        faults.corruptReadbackByte = c.fault.corruptReadbackByte;
+        faults.shortReadback = c.fault.shortReadback;
+        faults.statusDelayMs = c.fault.statusDelayMs;
+        unit.setFaults(faults);
 
-        EXPECT_FALSE(WriteConfiguration(link, db.path, notifier, steps));
+        EXPECT_FALSE(c.cards ? WriteCards(link, db.path, notifier, steps)
+                             : WriteConfiguration(link, db.path, notifier, steps));
 
-        EXPECT_EQ(notifier.texts(), c.messages);
+        EXPECT_EQ(notifier.texts(), Strings{c.message});
         for (const auto& m : notifier.messages()) {
             EXPECT_EQ(m.caption, "提示");
             EXPECT_EQ(m.icon, MessageIcon::Error);
         }
+        Strings lines = {c.cards ? "WriteCard" : "WriteConfig"};
+        if (c.readBack) lines.push_back(c.cards ? "ReadCard" : "ReadConfig");
         const Strings all = unit.receivedLines();
         EXPECT_EQ(Strings(all.begin() + static_cast<std::ptrdiff_t>(linesBefore), all.end()),
-                  c.lines);
+                  lines);
         EXPECT_EQ(unit.blocksAccepted() - accepted, c.blocksAccepted);
         accepted = unit.blocksAccepted();
         EXPECT_EQ(steps.events(), StepsUpTo(c.progressBlocks));
@@ -230,10 +219,6 @@ TEST_F(TransferTest, AnUnreadableDatabaseSendsNothing) {
     notifier.clear();
     EXPECT_FALSE(WriteCards(link, missing, notifier, progress));
     EXPECT_EQ(notifier.texts(), (Strings{"sqlite3_open for config error!!!"}));
-    test::RawExec(db.path, "delete from SystemConfig where ID = 35");
-    notifier.clear();
-    EXPECT_FALSE(WriteConfiguration(link, db.path, notifier, progress));
-    EXPECT_EQ(notifier.texts(), (Strings{"获取数据表格行数不正确!", "提取数据失败！"}));
     EXPECT_TRUE(progress.events().empty());
     EXPECT_TRUE(unit.receivedLines().empty());
     expectReceiverRuns();
@@ -254,8 +239,8 @@ TEST_F(TransferTest, CardsAreWrittenAndVerified) {
     expectReceiverRuns();
 }
 
-TEST_F(TransferTest, CardTableLimits) {
-    // An empty table is written as an all-zero image: it clears the unit's card list.
+// An empty table is written as an all-zero image: it clears the unit's card list.
+TEST_F(TransferTest, AnEmptyCardTableClearsTheUnitsList) {
     ConfigImage old;
     old.fill(0x33);
     unit.setCardImage(old);
@@ -263,67 +248,6 @@ TEST_F(TransferTest, CardTableLimits) {
     EXPECT_EQ(notifier.texts(), Strings{"写卡成功，校验成功！"});
     EXPECT_EQ(unit.cardImage(), ConfigImage{});
     expectReceiverRuns();
-
-    // 341 cards are refused before anything is sent.
-    test::InsertCards(db.path, 341);
-    notifier.clear();
-    const std::size_t lines = unit.receivedLines().size();
-    EXPECT_FALSE(WriteCards(link, db.path, notifier, progress));
-    EXPECT_EQ(notifier.texts(), Strings{"IC卡数量超出最大上限300张，无法写入!"});
-    EXPECT_EQ(unit.receivedLines().size(), lines);
-    expectReceiverRuns();
-}
-
-TEST_F(TransferTest, CardFaultsShowTheirMessage) {
-    test::InsertCards(db.path, 12);
-    const FaultCase cases[] = {
-        {"Error at block 7",
-         Fault([](sim::Faults& f) { f.errorAtBlock = 7; }),
-         {"写卡失败1！"},
-         {"WriteCard"},
-         7,
-         7},
-        {"no OK",
-         Fault([](sim::Faults& f) { f.noOk = true; }),
-         {"写卡失败3！"},
-         {"WriteCard"},
-         0,
-         0},
-        {"first byte read back different",
-         Fault([](sim::Faults& f) { f.corruptReadbackByte = 0; }),
-         {"校验出错，请重新写入！"},
-         {"WriteCard", "ReadCard"},
-         8,
-         8},
-        {"short read-back",
-         Fault([](sim::Faults& f) { f.shortReadback = true; }),
-         {"读取失败！"},
-         {"WriteCard", "ReadCard"},
-         8,
-         8},
-    };
-    int accepted = 0;
-    for (const FaultCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        notifier.clear();
-        test::RecordingProgress steps;
-        const std::size_t linesBefore = unit.receivedLines().size();
-        unit.setFaults(c.faults);
-
-        EXPECT_FALSE(WriteCards(link, db.path, notifier, steps));
-
-        EXPECT_EQ(notifier.texts(), c.messages);
-        const Strings all = unit.receivedLines();
-        EXPECT_EQ(Strings(all.begin() + static_cast<std::ptrdiff_t>(linesBefore), all.end()),
-                  c.lines);
-        EXPECT_EQ(unit.blocksAccepted() - accepted, c.blocksAccepted);
-        accepted = unit.blocksAccepted();
-        EXPECT_EQ(steps.events(), StepsUpTo(c.progressBlocks));
-        unit.setFaults({});
-        expectReceiverRuns();
-        // After a transfer the program abandoned, the unit listens for commands again.
-        EXPECT_TRUE(test::WaitUntil([&] { return !unit.receivingBlocks(); }));
-    }
 }
 
 TEST(BlockFrame, Checksum) {
