@@ -41,19 +41,13 @@ TEST_F(IIPlugDialog, OpeningShowsTheStoredSettingsAndWritesNothing) {
     auto dialog = Open();
     EXPECT_EQ(ChangeCounter(db.path), before) << "opening the dialog wrote to the database";
     EXPECT_TRUE(dialog->ready());
-    EXPECT_EQ(dialog->windowTitle(), "智能插座配置");
     EXPECT_EQ(dialog->carrierEdit()->text(), "300");
     EXPECT_EQ(dialog->lowEdit()->text(), "12");
     EXPECT_EQ(dialog->highEdit()->text(), "1999") << "the spin control keeps to its range";
     EXPECT_EQ(Stored("HighDly"), "2500");
-    EXPECT_EQ(dialog->brandList()->count(), 7);
     EXPECT_EQ(dialog->brandList()->currentText(), "TCL");
     ASSERT_EQ(dialog->modelList()->count(), 1);
     EXPECT_EQ(dialog->modelList()->currentText(), "TCL通用遥控") << "a missing model counts as 0";
-    EXPECT_EQ(dialog->groupList()->count(), 32);
-    EXPECT_EQ(dialog->groupList()->currentText(), "第1组红外码");
-    EXPECT_EQ(dialog->groupList()->itemText(31), "第32组红外码");
-    EXPECT_TRUE(dialog->statusLine()->text().isEmpty());
     EXPECT_TRUE(notifier.texts().empty());
 
     // A missing timing row leaves its edit as created.
@@ -71,10 +65,8 @@ TEST_F(IIPlugDialog, EditsStoreWhatIsTypedUpToTheirMaximum) {
         const char* stored;
     } cases[] = {
         {dialog->highEdit(), "HighDly", "2500", "1999", "1999"},
-        {dialog->highEdit(), "HighDly", "1999", "1999", "1999"},
         {dialog->highEdit(), "HighDly", "", "", ""},
         {dialog->carrierEdit(), "CarrierDly", "012", "012", "012"},
-        {dialog->lowEdit(), "LowDly", "99", "99", "99"},
         // Only digits can be typed, at most the edit's length.
         {dialog->lowEdit(), "LowDly", "4x567", "456", "456"},
     };

@@ -30,18 +30,6 @@ TEST(PackTextBytes, FirstByteOfEachPairIsTheLowByte) {
     }
 }
 
-TEST(FormatLines, TheThreeTemplatesAndTheCommandLine) {
-    EXPECT_EQ(FormatSetData(kIdWifiName, PackTextBytes("ab")),
-              "IoTSetData:250,25185,0,0,0,0,0,0,0,8");
-    EXPECT_EQ(FormatSetData(kIdWifiPassword, {1, 2, 3, 4, 5, 6, 7, 65535}),
-              "IoTSetData:251,1,2,3,4,5,6,7,65535,8");
-    EXPECT_EQ(FormatSetDataFive(kIdSocketSettings, 560, 560, 1690, 65535, 65535),
-              "IoTSetData:0,560,560,1690,65535,65535,0,0,0,8");
-    EXPECT_EQ(FormatSetDataEmpty(kIdGatewayDefaults), "IoTSetData:252,0,0,0,0,0,0,0,0,8");
-    EXPECT_EQ(FormatSetCmd(kCmdPowerCalibration), "IoTSetCmd:0,128");
-    EXPECT_EQ(FormatSetCmd(kCmdLearnBase + 31), "IoTSetCmd:0,63");
-}
-
 TEST(LocaleBytes, ChineseTakesTwoBytesInADoubleByteCharacterSet) {
     struct Case {
         const char* charset;

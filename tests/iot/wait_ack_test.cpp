@@ -89,9 +89,7 @@ INSTANTIATE_TEST_SUITE_P(
         WaitCase{"LineFeedOnly", {"IoTAckData:250,1,1\n"}, 3, true, {250, 1, 1}},
         WaitCase{"TwoPieces", {"IoTAckData:25", "", "", "0,1,1\r", "\n"}, 3, true, {250, 1, 1}},
         WaitCase{"EmptyPiecesSkipped", {"IoTAckData:250,,1,,1\r\n"}, 3, true, {250, 1, 1}},
-        WaitCase{"ColonsSkipped", {"::IoTAckData::250,1,1\r\n"}, 3, true, {250, 1, 1}},
         WaitCase{"LowSixteenBits", {"IoTAckData:65536,65537,131071\r\n"}, 3, true, {0, 1, 65535}},
-        WaitCase{"LeadingBlanks", {"IoTAckData: 7,\t8, 9x\r\n"}, 3, true, {7, 8, 9}},
         WaitCase{"Data",
                  {"IoTAckData:0,4660,22136,39612,57072,0,0,0,0,8\r\n"},
                  10,
@@ -103,14 +101,11 @@ INSTANTIATE_TEST_SUITE_P(
                  true,
                  {7, 1, 1}},
         WaitCase{"TwoFields", {"IoTAckData:250,1\r\n"}, 3, false, {}},
-        WaitCase{"FourFields", {"IoTAckData:250,1,1,\r\n"}, 3, false, {}},
         WaitCase{"TrailingByte", {kOk + ">"}, 3, false, {}},
         WaitCase{"TrailingByteLater", {kOk, ">"}, 3, true, {250, 1, 1}},
         WaitCase{"TextBefore", {"OK\r\n" + kOk}, 3, false, {}},
         WaitCase{"NoLineFeed", {"IoTAckData:250,1,1"}, 3, false, {}},
         WaitCase{"WrongName", {"iotAckData:250,1,1\r\n"}, 3, false, {}},
-        WaitCase{"NameWithMore", {"IoTAckData2:250,1,1\r\n"}, 3, false, {}},
-        WaitCase{"ThreePieces", {"IoTAckData:250:1,1\r\n"}, 3, false, {}},
         WaitCase{"ElevenFields", {"IoTAckData:1,2,3,4,5,6,7,8,9,10,11\r\n"}, 10, false, {}},
         WaitCase{"FieldOf32", {"IoTAckData:" + std::string(31, '0') + "7,1,1\r\n"}, 3, false, {}},
         WaitCase{"ZeroByteEndsText",
@@ -120,15 +115,6 @@ INSTANTIATE_TEST_SUITE_P(
                  {250, 1, 1}},
         WaitCase{"Nothing", {}, 3, false, {}}),
     [](const ::testing::TestParamInfo<WaitCase>& info) { return std::string(info.param.name); });
-
-TEST(WaitIoTAck, OnePollGivesUpWithoutReading) {
-    ScriptedInput input({kOk});
-    Word fields[3] = {kUntouched, kUntouched, kUntouched};
-    EXPECT_FALSE(WaitIoTAck(input, 1, fields, 3));
-    EXPECT_EQ(input.polls(), 0u);
-    EXPECT_EQ(input.queries(), 0u);
-    EXPECT_EQ(fields[0], kUntouched);
-}
 
 TEST(WaitIoTAck, ReplyOnTheLastPollCountsAndOneLaterDoesNot) {
     for (int polls : {2, 300}) {
