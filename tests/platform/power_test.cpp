@@ -84,13 +84,5 @@ TEST(Power, NoBusAtAllIsARefusalToo) {
     EXPECT_NE(said.find("restart"), std::string::npos) << said;
 }
 
-TEST(Power, WithoutTheVariableTheSystemBusSocketIsUsed) {
-    unsetenv("DBUS_SYSTEM_BUS_ADDRESS");
-    EXPECT_EQ(LogindPower::SystemBusAddress(), "unix:path=/var/run/dbus/system_bus_socket");
-    setenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/tmp/x", 1);
-    EXPECT_EQ(LogindPower::SystemBusAddress(), "unix:path=/tmp/x");
-    unsetenv("DBUS_SYSTEM_BUS_ADDRESS");
-}
-
 }  // namespace
 }  // namespace ketrel
