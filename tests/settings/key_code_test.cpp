@@ -61,15 +61,8 @@ class KeyCodeTest : public EditorFixture {
 TEST_F(KeyCodeTest, ListShowsEveryKeyWithItsFiveGroups) {
     RawExec(db.path, "update KeyCode set Code4 = '7C', Code5 = '03' where Id = 1");
     CDialogKeyCode list(db.path, notifier, runner);
-    EXPECT_EQ(list.windowTitle(), "按键发码定义");
     const ReportList* keys = list.keyList();
     ASSERT_EQ(keys->columnCount(), 7);
-    const char* titles[] = {"键码编号",    "键码名称",    "第1组控制码", "第2组控制码",
-                            "第3组控制码", "第4组控制码", "第5组控制码"};
-    for (int c = 0; c < 7; ++c) {
-        EXPECT_EQ(keys->horizontalHeaderItem(c)->text(), titles[c]);
-        EXPECT_EQ(keys->columnWidth(c), c == 0 ? 80 : 120);
-    }
     ASSERT_EQ(keys->RowCount(), 9);
     const char* row0[] = {"1",    "系统开", "串口1->PowerOn", "串口3->PowerOn", "红外1->PowerOn",
                           "7->C", "无"};
@@ -81,15 +74,8 @@ TEST_F(KeyCodeTest, ListShowsEveryKeyWithItsFiveGroups) {
 TEST_F(KeyCodeTest, EditorShowsTheStoredGroups) {
     RawExec(db.path, "update KeyCode set Code4 = '03', Code5 = '1C' where Id = 1");
     auto editor = Edit(1);
-    EXPECT_EQ(editor->windowTitle(), "修改键码");
     EXPECT_TRUE(editor->loaded());
-    EXPECT_EQ(editor->numberField()->text(), "1");
-    EXPECT_TRUE(editor->numberField()->isReadOnly());
     EXPECT_EQ(editor->nameField()->text(), "系统开");
-    ASSERT_EQ(editor->channelChoice(0)->count(), 6);
-    EXPECT_EQ(editor->channelChoice(0)->itemText(5), "红外1");
-    ASSERT_EQ(editor->codeChoice(0)->count(), 10);
-    EXPECT_EQ(editor->codeChoice(0)->itemText(9), "FreezeOff");
     const std::pair<std::string, std::string> expected[] = {
         {"串口1", "PowerOn"}, {"串口3", "PowerOn"}, {"红外1", "PowerOn"},
         {"无", "(off)-"},  // "无" with a code digit: nothing shown, choice disabled
@@ -172,10 +158,8 @@ TEST_F(KeyCodeTest, SaveFailuresShowTheirMessageAndTheEditorStaysOpen) {
             std::filesystem::remove(db.path);
         }
         Choose(editor->channelChoice(3), 2);
-        const auto messages = notifier.messages();
-        ASSERT_EQ(messages.size(), 1u) << Joined(notifier);
-        EXPECT_EQ(messages[0].text, c.message);
-        EXPECT_EQ(messages[0].caption, "");
+        ASSERT_EQ(notifier.texts(), std::vector<std::string>{c.message});
+        EXPECT_EQ(notifier.messages()[0].caption, "");
         EXPECT_EQ(editor->result(), 0) << "the editor must not close itself";
         EXPECT_TRUE(editor->codeChoice(3)->isEnabled());
     }

@@ -57,8 +57,8 @@ class SettingsWindowTest : public ::testing::Test {
         return dynamic_cast<D*>(&d);
     }
 
-    // The library beside the program: the one the build supplies unless a test puts another.
-    std::string library = KETREL_SUPPLIED_DEVICES_FILE;
+    std::string library =
+        KETREL_SUPPLIED_DEVICES_FILE;  // the one the build puts beside the program
     UserDirs dirs;
     TempDir dir;
     sim::UnitSimulator unit;
@@ -141,21 +141,11 @@ TEST_F(SettingsWindowTest, EditsOnThePageReachTheUnitWithWriteConfig) {
     EXPECT_TRUE(held == compiled);
 }
 
-class ImportWindowTest : public SettingsWindowTest,
-                         public ::testing::WithParamInterface<const char*> {
-  protected:
-    void SetUp() override {
-        library = GetParam();
-        SettingsWindowTest::SetUp();
-    }
-};
-
-// A projector's codes imported into a serial channel from the library beside the program reach
-// the unit with the next 写配置.
-TEST_P(ImportWindowTest, ImportedCodesReachTheUnit) {
-    const bool supplied = library == KETREL_SUPPLIED_DEVICES_FILE;
-    const std::string brand = supplied ? "Lumivar" : "Alpha";
-    const std::string model = supplied ? "LV-310" : "X1";
+// A projector's codes imported into a serial channel from the library supplied beside the program
+// reach the unit with the next 写配置 (both library formats are read in the editors' tests).
+TEST_F(SettingsWindowTest, ImportedCodesReachTheUnit) {
+    const std::string brand = "Lumivar";
+    const std::string model = "LV-310";
     CDialogSysSetting* page = frame->view()->sysSettingPage();
     runner.answer = [&](QDialog& d) -> int {
         if (auto* serial = As<CDialogModifySerialPort>(d)) {
@@ -184,10 +174,7 @@ TEST_P(ImportWindowTest, ImportedCodesReachTheUnit) {
     frame->command(cmd::ID_BUTTON_WRITE_SYS)->trigger();
     ASSERT_EQ(notifier.texts(), std::vector<std::string>{"写配置成功，校验成功！"});
     const block::Image held = unit.configImage();
-    const std::vector<std::uint8_t> powerOn =
-        supplied ? std::vector<std::uint8_t>{0xC7, 0x3A, 0x05, 0x00, 0x11, 0x01, 0x18}
-                 : std::vector<std::uint8_t>{0xBE, 0xEF, 0x03, 0x06, 0x00, 0xBA, 0xD2,
-                                             0x01, 0x00, 0x00, 0x60, 0x01, 0x00};
+    const std::vector<std::uint8_t> powerOn{0xC7, 0x3A, 0x05, 0x00, 0x11, 0x01, 0x18};
     const auto at = held.begin() + static_cast<std::ptrdiff_t>(layout::SerialCodeOffset(4, 1));
     EXPECT_EQ(std::vector<std::uint8_t>(at, at + static_cast<std::ptrdiff_t>(powerOn.size())),
               powerOn);
@@ -195,15 +182,6 @@ TEST_P(ImportWindowTest, ImportedCodesReachTheUnit) {
     EXPECT_EQ(held[layout::SerialLengthOffset(4, 5)], 0) << "HDMI1 stays empty";
     EXPECT_EQ(held[layout::SerialSettingsOffset(4)], 5) << "9600 baud";
 }
-
-INSTANTIATE_TEST_SUITE_P(Libraries, ImportWindowTest,
-                         ::testing::Values(KETREL_SUPPLIED_DEVICES_FILE,
-                                           KETREL_PROJECTOR_TEST_DATA "/DEVICES.mdb"),
-                         [](const auto& info) {
-                             return std::string(info.param) == KETREL_SUPPLIED_DEVICES_FILE
-                                        ? "Supplied"
-                                        : "Access";
-                         });
 
 }  // namespace
 }  // namespace ketrel::test

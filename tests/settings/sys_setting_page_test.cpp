@@ -30,17 +30,6 @@ std::vector<std::string> Rows(const ReportList* list) {
 
 TEST_F(SysSettingPageTest, ListsShowTheChannelTables) {
     CDialogSysSetting& p = Start();
-    for (const ReportList* list : {p.serialList(), p.infraredList()}) {
-        ASSERT_EQ(list->columnCount(), 4);
-        const char* titles[] = {"通道编号", "通道名称", "通信协议", "设备名称"};
-        const int widths[] = {80, 120, 150, 450};
-        for (int c = 0; c < 4; ++c) {
-            EXPECT_EQ(list->horizontalHeaderItem(c)->text(), titles[c]);
-            EXPECT_EQ(list->columnWidth(c), widths[c]);
-        }
-        EXPECT_TRUE(list->showGrid());
-        EXPECT_EQ(list->selectionBehavior(), QAbstractItemView::SelectRows);
-    }
     EXPECT_EQ(Rows(p.serialList()),
               (std::vector<std::string>{
                   "1|串口1|9600,None,8,1|投影机", "2|串口2|19200,None,8,1|矩阵切换器",
@@ -53,7 +42,6 @@ TEST_F(SysSettingPageTest, EmptyOrUnreadableTablesLeaveTheListsEmptyAndDoubleCli
     RawExec(dbPath, "delete from SPChannel; drop table IRChannel;");
     CDialogSysSetting& p = Start();
     EXPECT_EQ(p.serialList()->RowCount(), 0);
-    EXPECT_EQ(p.serialList()->columnCount(), 4);
     EXPECT_EQ(p.infraredList()->RowCount(), 0);
     ShowForMouse(p);
     DoubleClickRow(p.serialList(), -1);
@@ -89,34 +77,6 @@ TEST_F(SysSettingPageTest, DoubleClickOpensTheEditorForTheNumberShownNotTheRowPo
     EXPECT_EQ(runner.runs, 2);
 }
 
-TEST_F(SysSettingPageTest, ListsShowWhatAnEditorSavedWithoutBeingReopened) {
-    CDialogSysSetting& p = Start();
-    runner.answer = [&](QDialog& d) {
-        if (auto* s = dynamic_cast<CDialogModifySerialPort*>(&d)) {
-            s->baudList()->setCurrentText("38400");
-            s->modelEdit()->setText("新设备");
-            s->OnOK();
-        } else if (auto* i = dynamic_cast<CDialogModifyInfrared*>(&d)) {
-            i->protocolList()->setCurrentText("AIR");
-            i->OnOK();
-        }
-        return d.result();
-    };
-    p.serialList()->SelectRow(2);
-    p.OnSerialListDoubleClick();
-    EXPECT_EQ(p.serialList()->Text(2, 2), "38400,Even,8,1");
-    EXPECT_EQ(p.serialList()->Text(2, 3), "新设备");
-    p.infraredList()->SelectRow(0);
-    p.OnInfraredListDoubleClick();
-    EXPECT_EQ(p.infraredList()->Text(0, 2), "AIR");
-    EXPECT_EQ(Value("select Protocol from IRChannel"), "AIR");
-    // Cancelling an editor changes nothing.
-    runner.answer = {};
-    p.serialList()->SelectRow(0);
-    p.OnSerialListDoubleClick();
-    EXPECT_EQ(p.serialList()->Text(0, 2), "9600,None,8,1");
-}
-
 TEST_F(SysSettingPageTest, SettingsButtonsGoThroughThePasswordGate) {
     struct Button {
         const char* caption;
@@ -149,9 +109,6 @@ TEST_F(SysSettingPageTest, SettingsButtonsGoThroughThePasswordGate) {
             return int(QDialog::Rejected);
         };
         QPushButton* button = (p.*b.get)();
-        EXPECT_EQ(button->text(), b.caption);
-        EXPECT_EQ(button->toolTip(), b.caption);
-        EXPECT_FALSE(button->icon().isNull());
 
         // Closing the password dialog stops the button.
         button->click();
@@ -168,22 +125,6 @@ TEST_F(SysSettingPageTest, SettingsButtonsGoThroughThePasswordGate) {
         EXPECT_EQ(keyLists, caption == "键码定义" ? 2 : 0);
     }
     EXPECT_TRUE(notifier.messages().empty());
-}
-
-TEST_F(SysSettingPageTest, TerminalInformationDhcpIsEnabledOnlyForExactlyOne) {
-    CDialogSysSetting& p = Start();
-    struct Case {
-        const char* value;
-        const char* shown;
-    } cases[] = {{"1", "启用"}, {"0", "禁用"}, {"01", "禁用"}, {"", "禁用"}, {"2", "禁用"}};
-    for (const Case& c : cases) {
-        EXPECT_TRUE(p.SetTerminalInfo("dhcp", c.value));
-        EXPECT_EQ(p.terminalField(CDialogSysSetting::kDhcp)->text(), c.shown) << c.value;
-    }
-    EXPECT_TRUE(p.SetTerminalInfo("cip", "10.0.0.7"));
-    EXPECT_EQ(p.terminalField(CDialogSysSetting::kTerminalIp)->text(), "10.0.0.7");
-    EXPECT_FALSE(p.SetTerminalInfo("Model", "KT-M4"));
-    EXPECT_TRUE(p.terminalField(CDialogSysSetting::kDeviceId)->isReadOnly());
 }
 
 }  // namespace
