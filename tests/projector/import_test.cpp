@@ -57,44 +57,26 @@ std::string CodeOf(const std::string& config, int channel, const std::string& na
     return rows.size() == 1 ? rows[0] : "<" + std::to_string(rows.size()) + " rows>";
 }
 
-std::vector<std::string> Split(const std::string& row) {
-    std::vector<std::string> out(1);
-    for (const char c : row) {
-        if (c == '|') {
-            out.emplace_back();
-        } else {
-            out.back() += c;
-        }
-    }
-    return out;
-}
-
-std::string Join(const std::vector<std::string>& cells) {
-    std::string out;
-    for (std::size_t i = 0; i < cells.size(); ++i) out += (i ? "|" : "") + cells[i];
-    return out;
-}
-
-// The snapshot as an import of these codes, protocol and model into the channel leaves it.
-ConfigSnapshot AfterImport(ConfigSnapshot snapshot, int channel,
+// The snapshot an import of these codes, protocol and model into the channel should leave: the
+// same changes made by hand on a copy of the database as it was.
+ConfigSnapshot AfterImport(const std::string& config, const std::string& copy, int channel,
                            const std::map<std::string, std::string>& codes,
                            const std::string& protocol, const std::string& model) {
-    for (auto& row : snapshot.codes) {
-        auto cells = Split(row);  // ID, SPNumber, CodeName, Code
-        if (cells[1] == std::to_string(channel) && codes.count(cells[2])) {
-            cells[3] = codes.at(cells[2]);
-            row = Join(cells);
-        }
+    std::filesystem::copy_file(config, copy, std::filesystem::copy_options::overwrite_existing);
+    const std::string sp = std::to_string(channel);
+    const auto quoted = [](std::string text) {
+        for (std::size_t at = text.find('\''); at != std::string::npos;
+             at = text.find('\'', at + 2))
+            text.insert(at, 1, '\'');
+        return "'" + text + "'";
+    };
+    for (const auto& [name, code] : codes) {
+        ExecSql(copy, "update SPTxCode set Code = '" + code + "' where SPNumber = " + sp +
+                          " and CodeName = '" + name + "'");
     }
-    for (auto& row : snapshot.channels) {
-        auto cells = Split(row);  // SPNumber, ChannelName, Protocol, Model
-        if (cells[0] == std::to_string(channel)) {
-            cells[2] = protocol;
-            cells[3] = model;
-            row = Join(cells);
-        }
-    }
-    return snapshot;
+    ExecSql(copy, "update SPChannel set Protocol = " + quoted(protocol) +
+                      ", Model = " + quoted(model) + " where SPNumber = " + sp);
+    return Snapshot(copy);
 }
 
 const std::map<std::string, std::string> kAlphaCodes = {
@@ -158,12 +140,12 @@ TEST_P(ProjectorImportTest, ImportWritesTheModelsCodesProtocolAndName) {
     for (const auto& c : cases) {
         std::filesystem::remove(config_);
         MakeConfig(config_);
-        const ConfigSnapshot before = Snapshot(config_);
+        const ConfigSnapshot expected =
+            AfterImport(config_, dir_.file("EXPECTED"), kChannel, c.codes, c.protocol, c.name);
         Choose(c.brand, c.model);
         ASSERT_TRUE(import_.Import(channel_)) << c.name;
         EXPECT_TRUE(notifier_.messages().empty()) << c.name;
-        EXPECT_EQ(Snapshot(config_), AfterImport(before, kChannel, c.codes, c.protocol, c.name))
-            << c.name;
+        EXPECT_EQ(Snapshot(config_), expected) << c.name;
     }
     const auto all = QueryRows(config_, "select Code from SPTxCode");
     EXPECT_EQ(std::count(all.begin(), all.end(), kAlphaX2Hdmi), 0);
