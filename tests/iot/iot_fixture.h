@@ -55,12 +55,6 @@ class IotFixture : public ::testing::Test {
             << "the receive thread does not read the port";
     }
 
-    // The lines the unit received from the program, the IoT ones only once the unit has ended
-    // them by its pause. Waits for count lines in all.
-    std::vector<std::string> LinesOnceThere(std::size_t count) {
-        WaitUntil([&] { return unit.receivedLines().size() >= count; });
-        return unit.receivedLines();
-    }
     std::string LastLine() {
         const auto lines = unit.receivedLines();
         return lines.empty() ? std::string() : lines.back();
