@@ -58,19 +58,6 @@ class KeyCodeTest : public EditorFixture {
     }
 };
 
-TEST_F(KeyCodeTest, ListShowsEveryKeyWithItsFiveGroups) {
-    RawExec(db.path, "update KeyCode set Code4 = '7C', Code5 = '03' where Id = 1");
-    CDialogKeyCode list(db.path, notifier, runner);
-    const ReportList* keys = list.keyList();
-    ASSERT_EQ(keys->columnCount(), 7);
-    ASSERT_EQ(keys->RowCount(), 9);
-    const char* row0[] = {"1",    "系统开", "串口1->PowerOn", "串口3->PowerOn", "红外1->PowerOn",
-                          "7->C", "无"};
-    for (int c = 0; c < 7; ++c) EXPECT_EQ(keys->Text(0, c), row0[c]) << c;
-    EXPECT_EQ(keys->Text(8, 2), "串口3->PowerOn");
-    EXPECT_TRUE(notifier.messages().empty());
-}
-
 TEST_F(KeyCodeTest, EditorShowsTheStoredGroups) {
     RawExec(db.path, "update KeyCode set Code4 = '03', Code5 = '1C' where Id = 1");
     auto editor = Edit(1);

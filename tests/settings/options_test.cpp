@@ -108,7 +108,6 @@ TEST_F(OptionDialogTest, OpeningShowsTheStoredValuesAndWritesNothing) {
     Store("MaxVolume", "10");
     Store("DefVolume", "4");
     Store("LineInputVol", "99");
-    Store("DeviceId", "0123456789ABCDEF");
     Store("BLEName", "会议室A");
     Store("InputProbeClose1", "3");
     Store("InputProbeOpen2", "12");  // no such action: nothing selected
@@ -139,7 +138,6 @@ TEST_F(OptionDialogTest, OpeningShowsTheStoredValuesAndWritesNothing) {
     EXPECT_EQ(dialog.defVolumeSlider()->value(), 4);
     EXPECT_EQ(dialog.lineVolumeSlider()->value(), 31);
     EXPECT_EQ(dialog.micVolumeSlider()->value(), 9);
-    EXPECT_EQ(dialog.deviceIdEdit()->text(), "0123456789ABCDEF");
     EXPECT_EQ(dialog.bleNameEdit()->text(), "会议室A");
     EXPECT_EQ(dialog.programPathEdit()->text(), "/opt/cam/viewer");
 
