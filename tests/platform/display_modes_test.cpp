@@ -59,21 +59,21 @@ class FakeRandr : public RandrLayer {
         return true;
     }
     randr::Id createMode(const ModeTiming& t) override {
-        calls.push_back("create " + t.name);
+        log("create " + t.name);
         if (refuseCreate) return 0;
         const randr::Id id = nextId_++;
         screen_.modes.push_back({id, t.name, t.width, t.height, 60.0});
         return id;
     }
     bool addOutputMode(randr::Id output, randr::Id mode) override {
-        calls.push_back("add " + outputName(output) + " " + modeName(mode));
+        log("add " + outputName(output) + " " + modeName(mode));
         for (auto& o : screen_.outputs) {
             if (o.id == output) o.modes.push_back(mode);
         }
         return true;
     }
     bool setScreenSize(int w, int h, int, int) override {
-        calls.push_back("screen " + std::to_string(w) + "x" + std::to_string(h));
+        log("screen " + std::to_string(w) + "x" + std::to_string(h));
         screen_.width = w;
         screen_.height = h;
         return true;
@@ -81,8 +81,8 @@ class FakeRandr : public RandrLayer {
     bool setCrtc(const randr::Crtc& crtc) override {
         std::string outputs;
         for (auto id : crtc.outputs) outputs += " " + outputName(id);
-        calls.push_back("crtc" + outputs + " " + modeName(crtc.mode) + " at " +
-                        std::to_string(crtc.x) + "," + std::to_string(crtc.y));
+        log("crtc" + outputs + " " + modeName(crtc.mode) + " at " + std::to_string(crtc.x) + "," +
+            std::to_string(crtc.y));
         if (refuseCrtc) return false;
         for (auto& c : screen_.crtcs) {
             if (c.id == crtc.id) c = crtc;
@@ -90,11 +90,12 @@ class FakeRandr : public RandrLayer {
         return true;
     }
 
-    Calls calls;
+    std::string calls;  // each change asked of the server, joined by "; "
     bool refuseCreate = false;
     bool refuseCrtc = false;
 
   private:
+    void log(const std::string& call) { calls += (calls.empty() ? "" : "; ") + call; }
     std::string outputName(randr::Id id) const {
         for (const auto& o : screen_.outputs) {
             if (o.id == id) return o.name;
@@ -139,121 +140,82 @@ struct Case {
     const char* name;
     randr::Screen screen;
     int width;
-    Calls calls;
+    std::string calls;
+    std::string said = {};  // part of what is written; empty for nothing
     bool refuseCreate = false;
     bool refuseCrtc = false;
-    std::string said = {};
 };
 
-std::vector<Case> Cases() {
-    std::vector<Case> cases;
-    {
-        // Two side by side; the wide mode is made once and given to each output.
-        randr::Screen s = BaseScreen();
-        s.width = 3840;
-        AddDisplay(s, 11, "DP-1", 0, 1, 1920, 1080, {1});
-        AddDisplay(s, 12, "HDMI-1", 1920, 1, 1920, 1080, {1});
-        cases.push_back({"two displays, mode missing",
-                         s,
-                         1920,
-                         {"create 1920x720_60.00", "add DP-1 1920x720_60.00",
-                          "crtc DP-1 1920x720_60.00 at 0,0", "add HDMI-1 1920x720_60.00",
-                          "crtc HDMI-1 1920x720_60.00 at 1920,0", "screen 3840x720"}});
-    }
-    {
-        // The output's own mode of that size nearest the present refresh rate; no new mode.
-        randr::Screen s = BaseScreen();
-        AddDisplay(s, 11, "eDP-1", 0, 1, 1920, 1080, {1, 2, 3, 4});
-        cases.push_back(
-            {"one display, own modes", s, 960, {"crtc eDP-1 960x720 at 0,0", "screen 960x720"}});
-    }
-    {
-        // A larger desktop is made before the CRTC needs it, and trimmed after.
-        randr::Screen s = BaseScreen();
-        s.width = 1024;
-        s.height = 768;
-        AddDisplay(s, 11, "VGA-1", 0, 2, 1024, 768, {2});
-        cases.push_back({"growing",
-                         s,
-                         1920,
-                         {"create 1920x720_60.00", "add VGA-1 1920x720_60.00", "screen 1920x768",
-                          "crtc VGA-1 1920x720_60.00 at 0,0", "screen 1920x720"}});
-    }
-    {
-        // One CRTC driving a mirrored pair: both outputs must take the mode.
-        randr::Screen s = BaseScreen();
-        s.crtcs.push_back({111, 0, 0, 1, 1920, 1080, 1, {11, 12}});
-        s.outputs.push_back({11, "eDP-1", true, 111, {1}});
-        s.outputs.push_back({12, "HDMI-1", true, 111, {1}});
-        cases.push_back(
-            {"mirrored pair on one CRTC",
-             s,
-             1920,
-             {"create 1920x720_60.00", "add eDP-1 1920x720_60.00", "add HDMI-1 1920x720_60.00",
-              "crtc eDP-1 HDMI-1 1920x720_60.00 at 0,0", "screen 1920x720"}});
-    }
-    {
-        randr::Screen s = BaseScreen();
-        AddDisplay(s, 11, "DP-1", 0, 4, 960, 720, {1, 4});
-        s.width = 960;
-        s.height = 720;
-        cases.push_back({"already in that mode", s, 960, {}});
-    }
-    {
-        randr::Screen s = BaseScreen();
-        s.maxWidth = 1600;
-        s.width = 1024;
-        s.height = 768;
-        AddDisplay(s, 11, "VGA-1", 0, 2, 1024, 768, {2});
-        cases.push_back(
-            {"desktop cannot be that wide", s, 1920, {}, false, false, "cannot be that large"});
-    }
-    {
-        randr::Screen s = BaseScreen();
-        AddDisplay(s, 11, "DP-1", 0, 1, 1920, 1080, {1});
-        cases.push_back({"server refuses the new mode",
-                         s,
-                         1920,
-                         {"create 1920x720_60.00"},
-                         true,
-                         false,
-                         "refused the mode"});
-    }
-    {
-        // A refused change puts the desktop size back as it was.
-        randr::Screen s = BaseScreen();
-        s.width = 1024;
-        s.height = 768;
-        AddDisplay(s, 11, "VGA-1", 0, 2, 1024, 768, {2, 4});
-        s.modes.push_back({8, "1920x720", 1920, 720, 60.0});
-        s.outputs[0].modes.push_back(8);
-        cases.push_back({"display refuses the mode",
-                         s,
-                         1920,
-                         {"screen 1920x768", "crtc VGA-1 1920x720 at 0,0", "screen 1024x768"},
-                         false,
-                         true,
-                         "display refused"});
-    }
-    {
-        // Outputs without a picture are no displays; neither are disconnected ones.
-        randr::Screen s = BaseScreen();
-        s.outputs.push_back({20, "DP-2", false, 0, {1}});
-        s.outputs.push_back({21, "DP-3", true, 0, {1}});
-        AddDisplay(s, 11, "HDMI-1", 0, 4, 960, 720, {1, 4});
-        s.width = 960;
-        s.height = 720;
-        cases.push_back({"only connected outputs with a CRTC count",
-                         s,
-                         1920,
-                         {"create 1920x720_60.00", "add HDMI-1 1920x720_60.00", "screen 1920x720",
-                          "crtc HDMI-1 1920x720_60.00 at 0,0"}});
-    }
-    return cases;
-}
-
+// The first two displays are asked for the width by 720 (the receive thread never asks for more).
 TEST(DisplayModesWithAFakeServer, TheFirstTwoDisplaysGetWidthBy720) {
-    for (auto& c : Cases()) {
+    const std::string wide = "1920x720_60.00";
+    std::vector<Case> cases;
+    // Two side by side; the wide mode is made once and given to each output.
+    randr::Screen s = BaseScreen();
+    s.width = 3840;
+    AddDisplay(s, 11, "DP-1", 0, 1, 1920, 1080, {1});
+    AddDisplay(s, 12, "HDMI-1", 1920, 1, 1920, 1080, {1});
+    cases.push_back({"two displays, mode missing", s, 1920,
+                     "create " + wide + "; add DP-1 " + wide + "; crtc DP-1 " + wide +
+                         " at 0,0; add HDMI-1 " + wide + "; crtc HDMI-1 " + wide +
+                         " at 1920,0; screen 3840x720"});
+    // The output's own mode of that size nearest the present refresh rate; no new mode.
+    s = BaseScreen();
+    AddDisplay(s, 11, "eDP-1", 0, 1, 1920, 1080, {1, 2, 3, 4});
+    cases.push_back({"own modes", s, 960, "crtc eDP-1 960x720 at 0,0; screen 960x720"});
+    // A larger desktop is made before the CRTC needs it, and trimmed after.
+    s = BaseScreen();
+    s.width = 1024;
+    s.height = 768;
+    AddDisplay(s, 11, "VGA-1", 0, 2, 1024, 768, {2});
+    cases.push_back({"growing", s, 1920,
+                     "create " + wide + "; add VGA-1 " + wide + "; screen 1920x768; crtc VGA-1 " +
+                         wide + " at 0,0; screen 1920x720"});
+    // One CRTC driving a mirrored pair: both outputs must take the mode.
+    s = BaseScreen();
+    s.crtcs.push_back({111, 0, 0, 1, 1920, 1080, 1, {11, 12}});
+    s.outputs.push_back({11, "eDP-1", true, 111, {1}});
+    s.outputs.push_back({12, "HDMI-1", true, 111, {1}});
+    cases.push_back({"mirrored pair on one CRTC", s, 1920,
+                     "create " + wide + "; add eDP-1 " + wide + "; add HDMI-1 " + wide +
+                         "; crtc eDP-1 HDMI-1 " + wide + " at 0,0; screen 1920x720"});
+    s = BaseScreen();
+    AddDisplay(s, 11, "DP-1", 0, 4, 960, 720, {1, 4});
+    s.width = 960;
+    s.height = 720;
+    cases.push_back({"already in that mode", s, 960, ""});
+    s = BaseScreen();
+    s.maxWidth = 1600;
+    s.width = 1024;
+    s.height = 768;
+    AddDisplay(s, 11, "VGA-1", 0, 2, 1024, 768, {2});
+    cases.push_back({"desktop cannot be that wide", s, 1920, "", "cannot be that large"});
+    s = BaseScreen();
+    AddDisplay(s, 11, "DP-1", 0, 1, 1920, 1080, {1});
+    cases.push_back(
+        {"server refuses the new mode", s, 1920, "create " + wide, "refused the mode", true});
+    // A refused change puts the desktop size back as it was.
+    s = BaseScreen();
+    s.width = 1024;
+    s.height = 768;
+    AddDisplay(s, 11, "VGA-1", 0, 2, 1024, 768, {2, 4});
+    s.modes.push_back({8, "1920x720", 1920, 720, 60.0});
+    s.outputs[0].modes.push_back(8);
+    cases.push_back({"display refuses the mode", s, 1920,
+                     "screen 1920x768; crtc VGA-1 1920x720 at 0,0; screen 1024x768",
+                     "display refused", false, true});
+    // Outputs without a picture are no displays; neither are disconnected ones.
+    s = BaseScreen();
+    s.outputs.push_back({20, "DP-2", false, 0, {1}});
+    s.outputs.push_back({21, "DP-3", true, 0, {1}});
+    AddDisplay(s, 11, "HDMI-1", 0, 4, 960, 720, {1, 4});
+    s.width = 960;
+    s.height = 720;
+    cases.push_back({"only connected outputs with a CRTC", s, 1920,
+                     "create " + wide + "; add HDMI-1 " + wide + "; screen 1920x720; crtc HDMI-1 " +
+                         wide + " at 0,0"});
+
+    for (auto& c : cases) {
         auto fake = std::make_unique<FakeRandr>(c.screen);
         FakeRandr* server = fake.get();
         server->refuseCreate = c.refuseCreate;
@@ -261,9 +223,7 @@ TEST(DisplayModesWithAFakeServer, TheFirstTwoDisplaysGetWidthBy720) {
         std::ostringstream err;
         DisplayModes displays(std::move(fake), err);
         displays.EnumerateDisplays();
-        displays.ApplyDisplayMode(0, c.width);
-        displays.ApplyDisplayMode(1, c.width);
-        displays.ApplyDisplayMode(2, c.width);  // never more than two are asked for; harmless
+        for (int i = 0; i < 3; ++i) displays.ApplyDisplayMode(i, c.width);
         EXPECT_EQ(server->calls, c.calls) << c.name;
         if (c.said.empty()) {
             EXPECT_EQ(err.str(), "") << c.name;

@@ -122,16 +122,16 @@ class FocusedWindow {
                      KeyPressMask | KeyReleaseMask | FocusChangeMask | StructureNotifyMask);
         XMapWindow(display_, window_);
         // Focus can be given only to a window that is viewable.
-        if (!waitFor([](const XEvent& e) { return e.type == MapNotify; })) return false;
+        if (!waitFor(MapNotify)) return false;
         XSetInputFocus(display_, window_, RevertToParent, CurrentTime);
-        return waitFor([](const XEvent& e) { return e.type == FocusIn; });
+        return waitFor(FocusIn);
     }
 
     // The key events that arrived within the time limit, up to count of them.
     std::vector<Key> keys(std::size_t count, std::chrono::milliseconds limit) {
         const auto end = std::chrono::steady_clock::now() + limit;
-        while (keys_.size() < count) {
-            if (!next(end)) break;
+        int type = 0;
+        while (keys_.size() < count && next(end, type)) {
         }
         std::vector<Key> result(keys_.begin(),
                                 keys_.begin() + static_cast<long>(std::min(count, keys_.size())));
@@ -142,24 +142,17 @@ class FocusedWindow {
     Display* display() const { return display_; }
 
   private:
-    template <typename Match>
-    bool waitFor(Match match) {
+    bool waitFor(int wanted) {
         const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        XEvent e;
-        while (std::chrono::steady_clock::now() < end) {
-            if (!XPending(display_)) {
-                pollfd p{ConnectionNumber(display_), POLLIN, 0};
-                ::poll(&p, 1, 50);
-                continue;
-            }
-            XNextEvent(display_, &e);
-            if (match(e)) return true;
+        int type = 0;
+        while (next(end, type)) {
+            if (type == wanted) return true;
         }
         return false;
     }
 
-    // Handles one event; false when none came before the end.
-    bool next(std::chrono::steady_clock::time_point end) {
+    // Handles one event and gives its type; false when none came before the end.
+    bool next(std::chrono::steady_clock::time_point end, int& type) {
         while (!XPending(display_)) {
             const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                 end - std::chrono::steady_clock::now());
@@ -169,6 +162,7 @@ class FocusedWindow {
         }
         XEvent e;
         XNextEvent(display_, &e);
+        type = e.type;
         if (e.type == MappingNotify) XRefreshKeyboardMapping(&e.xmapping);
         if (e.type == KeyPress || e.type == KeyRelease) {
             keys_.push_back({e.type == KeyPress, XLookupKeysym(&e.xkey, 0)});
