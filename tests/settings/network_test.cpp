@@ -3,30 +3,18 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTest>
-#include <fstream>
 #include <memory>
 
-#include "config_db.h"
 #include "config_image.h"
 #include "dialog_network_config.h"
 #include "image_layout.h"
 #include "network_address_field.h"
-#include "supplied_database.h"
-#include "test_support.h"
+#include "system_config_fixture.h"
 
 namespace ketrel::test {
 namespace {
 
 using Net = CDialogNetworkConfig;
-
-std::uint32_t FileChangeCounter(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    unsigned char b[4] = {};
-    in.seekg(24);
-    in.read(reinterpret_cast<char*>(b), 4);
-    return (std::uint32_t{b[0]} << 24) | (std::uint32_t{b[1]} << 16) | (std::uint32_t{b[2]} << 8) |
-           b[3];
-}
 
 QString Shown(NetworkAddressField* field) {
     QStringList parts;
@@ -56,36 +44,15 @@ TEST(DottedAddress, OnlyFourNumbersUpTo255AreAnAddress) {
     EXPECT_EQ(FormatDottedAddress({192, 168, 0, 20}), "192.168.0.20");
 }
 
-class NetworkDialogTest : public ::testing::Test {
+class NetworkDialogTest : public SystemConfigFixture {
   protected:
-    void SetUp() override {
-        std::string error;
-        ASSERT_TRUE(CreateSuppliedDatabase(path, &error)) << error;
-    }
     std::unique_ptr<Net> Open() { return std::make_unique<Net>(path, notifier); }
-    std::string Stored(const std::string& key) {
-        std::string value = "<missing>";
-        db.GetConfigValue(key, value);
-        return value;
-    }
-    void Store(const std::string& key, const std::string& value) {
-        ASSERT_TRUE(db.SetConfigValue(key, value));
-    }
-    void Remove(const std::string& key) {
-        ASSERT_TRUE(
-            db.execute("delete from SystemConfig where Name = '%s'", {key}, "SystemConfig"));
-    }
     static bool AdapterEnabled(const Net& d) {
         for (auto a : {Net::kIpAddress, Net::kNetmask, Net::kGateway, Net::kDns}) {
             if (!d.addressField(a)->isEnabled()) return false;
         }
         return true;
     }
-
-    TempDir dir;
-    std::string path = dir.file("CONFIG");
-    RecordingNotifier notifier;
-    ConfigDb db{path, notifier};
 };
 
 TEST_F(NetworkDialogTest, OpeningShowsTheStoredSettingsAndWritesNothing) {
@@ -95,9 +62,9 @@ TEST_F(NetworkDialogTest, OpeningShowsTheStoredSettingsAndWritesNothing) {
     Store("Gateway", "");             // never filled in
     Remove("Dns");                    // no row
     Store("ServerIP", "10.0.0.300");  // not an address
-    const auto before = FileChangeCounter(path);
+    const auto before = ChangeCounter(path);
     auto dialog = Open();
-    EXPECT_EQ(FileChangeCounter(path), before) << "opening the dialog wrote";
+    EXPECT_EQ(ChangeCounter(path), before) << "opening the dialog wrote";
     EXPECT_TRUE(dialog->networkLoaded());
     EXPECT_TRUE(notifier.texts().empty());
     EXPECT_TRUE(dialog->fixedButton()->isChecked());

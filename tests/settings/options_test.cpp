@@ -9,13 +9,11 @@
 #include <QTest>
 #include <QToolButton>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <optional>
 
 #include "app_state.h"
-#include "config_db.h"
 #include "config_image.h"
 #include "dialog_option.h"
 #include "dialog_option_program_chooser.h"
@@ -24,23 +22,12 @@
 #include "ini_file.h"
 #include "my_edit.h"
 #include "serial_link.h"
-#include "supplied_database.h"
-#include "test_support.h"
+#include "system_config_fixture.h"
 #include "texts.h"
 #include "unit_simulator.h"
 
 namespace ketrel::test {
 namespace {
-
-// SQLite counts every committed change in the file's header: equal counts, nothing written.
-std::uint32_t ChangeCounter(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    unsigned char b[4] = {};
-    in.seekg(24);
-    in.read(reinterpret_cast<char*>(b), 4);
-    return (std::uint32_t{b[0]} << 24) | (std::uint32_t{b[1]} << 16) | (std::uint32_t{b[2]} << 8) |
-           b[3];
-}
 
 class AnsweringPrompter : public ProgramPathPrompter {
   public:
@@ -54,26 +41,10 @@ class AnsweringPrompter : public ProgramPathPrompter {
     int asked = 0;
 };
 
-class OptionDialogTest : public ::testing::Test {
+class OptionDialogTest : public SystemConfigFixture {
   protected:
-    void SetUp() override {
-        std::string error;
-        ASSERT_TRUE(CreateSuppliedDatabase(state.DatabasePath(), &error)) << error;
-    }
     std::unique_ptr<CDialogOption> Open() {
         return std::make_unique<CDialogOption>(state, link, notifier, nullptr, &prompter);
-    }
-    std::string Stored(const std::string& key) {
-        std::string value = "<missing>";
-        db.GetConfigValue(key, value);
-        return value;
-    }
-    void Store(const std::string& key, const std::string& value) {
-        ASSERT_TRUE(db.SetConfigValue(key, value));
-    }
-    void Remove(const std::string& key) {
-        ASSERT_TRUE(
-            db.execute("delete from SystemConfig where Name = '%s'", {key}, "SystemConfig"));
     }
     std::uint32_t StoredWord() {
         return static_cast<std::uint32_t>(std::stoul(Stored("FuncFlag")));
@@ -89,11 +60,8 @@ class OptionDialogTest : public ::testing::Test {
         slider->setSliderDown(false);
     }
 
-    TempDir dir;
     AppState state{dir.path()};
-    RecordingNotifier notifier;
     SerialLink link{notifier};
-    ConfigDb db{state.DatabasePath(), notifier};
     AnsweringPrompter prompter;
 };
 
@@ -114,10 +82,10 @@ TEST_F(OptionDialogTest, OpeningShowsTheStoredValuesAndWritesNothing) {
     Store("GACLeaveFunc", "9");
     ASSERT_TRUE(IniFile::write(state.IniPath(), "Setup", "OpenAppPath", "/opt/cam/viewer"));
     AppState reread(dir.path());
-    const auto before = ChangeCounter(state.DatabasePath());
+    const auto before = ChangeCounter(path);
 
     CDialogOption dialog(reread, link, notifier, nullptr, &prompter);
-    EXPECT_EQ(ChangeCounter(state.DatabasePath()), before) << "opening the dialog wrote";
+    EXPECT_EQ(ChangeCounter(path), before) << "opening the dialog wrote";
     EXPECT_TRUE(notifier.texts().empty());
     EXPECT_TRUE(dialog.optionsLoaded());
 
@@ -186,12 +154,12 @@ TEST_F(OptionDialogTest, MissingOptionWordLeavesEverythingUnwritten) {
     auto dialog = Open();
     EXPECT_FALSE(dialog->flagBox(0)->isChecked());
     EXPECT_TRUE(dialog->edidButton(CDialogOption::kHdmi3)->isChecked()) << "a missing word is 0";
-    const auto before = ChangeCounter(state.DatabasePath());
+    const auto before = ChangeCounter(path);
     dialog->flagBox(0)->click();
     dialog->flagBox(16)->click();
     dialog->edidButton(CDialogOption::kVga1)->click();
     dialog->flagBox(11)->click();
-    EXPECT_EQ(ChangeCounter(state.DatabasePath()), before);
+    EXPECT_EQ(ChangeCounter(path), before);
     EXPECT_EQ(Stored("FuncFlag"), "<missing>");
     EXPECT_TRUE(dialog->flagBox(0)->isChecked()) << "the control still changes";
     EXPECT_FALSE(dialog->edidButton(CDialogOption::kVga1)->isEnabled());
@@ -242,10 +210,10 @@ TEST_F(OptionDialogTest, MaximumAndDefaultVolumePullEachOther) {
     QSlider* def = dialog->defVolumeSlider();
 
     // Nothing is written while the handle is held.
-    const auto before = ChangeCounter(state.DatabasePath());
+    const auto before = ChangeCounter(path);
     max->setSliderDown(true);
     max->setValue(3);
-    EXPECT_EQ(ChangeCounter(state.DatabasePath()), before);
+    EXPECT_EQ(ChangeCounter(path), before);
     max->setSliderDown(false);
     EXPECT_EQ(Stored("MaxVolume"), "3");
     EXPECT_EQ(Stored("DefVolume"), "3");
