@@ -44,32 +44,22 @@ class LibraryReaderTest : public ::testing::TestWithParam<ReaderKind> {
         reader_ = GetParam().make(path_);
     }
 
-    // A cut-off file may lose rows but never yields one that is not in the table.
-    void ExpectOnlyRealRows(const std::string& what) {
-        const auto brands = reader_->Brands();
-        const auto devices = reader_->DevicesOfBrand("Alpha");
-        const auto one = reader_->DeviceOf("Alpha", "X1'S");
-        for (const auto& b : brands.rows) {
-            EXPECT_TRUE(b.Brand == "Alpha" || b.Brand == "Beta" || b.Brand == "Gamma" ||
+    // A damaged file may lose rows, and a scrambled one may yield scrambled texts (neither
+    // format has checksums), but a query only returns rows that match it; a file that is only
+    // cut off never yields a row that is not in the table.
+    void ExpectMatchingRows(const std::string& what, bool onlyCut) {
+        for (const auto& b : reader_->Brands().rows) {
+            EXPECT_TRUE(!onlyCut || b.Brand == "Alpha" || b.Brand == "Beta" || b.Brand == "Gamma" ||
                         b.Brand == "示例")
                 << what << ": " << b.Brand;
         }
-        for (const auto& d : devices.rows) {
+        for (const auto& d : reader_->DevicesOfBrand("Alpha").rows) {
             EXPECT_EQ(d.Brand, "Alpha") << what;
-            EXPECT_EQ(d.Startup, kAlphaOn) << what;
+            EXPECT_TRUE(!onlyCut || d.Startup == kAlphaOn) << what << ": " << d.Startup;
         }
-        for (const auto& d : one.rows) EXPECT_EQ(d.Name, "Alpha X1'S") << what;
-    }
-
-    // A scrambled file may yield scrambled texts (neither format has checksums), but a query
-    // still only returns rows that match it.
-    void ExpectMatchingRows(const std::string& what) {
-        (void)reader_->Brands();
-        for (const auto& d : reader_->DevicesOfBrand("Alpha").rows)
-            EXPECT_EQ(d.Brand, "Alpha") << what;
         for (const auto& d : reader_->DeviceOf("Alpha", "X1'S").rows) {
-            EXPECT_EQ(d.Brand, "Alpha") << what;
             EXPECT_EQ(d.Model, "X1'S") << what;
+            EXPECT_TRUE(!onlyCut || d.Name == "Alpha X1'S") << what << ": " << d.Name;
         }
     }
 
@@ -185,7 +175,7 @@ TEST_P(LibraryReaderTest, TruncatedFilesNeverYieldWrongRows) {
           original_.size() / 4, original_.size() / 2, original_.size() * 3 / 4,
           original_.size() - 4096, original_.size() - 1}) {
         WriteBytes(path_, original_.substr(0, size));
-        ExpectOnlyRealRows("cut at " + std::to_string(size));
+        ExpectMatchingRows("cut at " + std::to_string(size), true);
     }
 }
 
@@ -200,13 +190,13 @@ TEST_P(LibraryReaderTest, ScrambledFilesNeverYieldWrongRows) {
             bytes[from + random() % (bytes.size() - from)] = static_cast<char>(random());
         }
         WriteBytes(path_, bytes);
-        ExpectMatchingRows("round " + std::to_string(round));
+        ExpectMatchingRows("round " + std::to_string(round), false);
     }
     // The rest of the file replaced by noise.
     std::string bytes = original_.substr(0, 100);
     while (bytes.size() < original_.size()) bytes += static_cast<char>(random());
     WriteBytes(path_, bytes);
-    ExpectMatchingRows("noise after the header");
+    ExpectMatchingRows("noise after the header", false);
 }
 
 INSTANTIATE_TEST_SUITE_P(
