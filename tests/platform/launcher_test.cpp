@@ -87,47 +87,36 @@ class LauncherTest : public ::testing::Test {
     ProgramLauncher launcher{err};
 };
 
-TEST_F(LauncherTest, AnExecutableRunsOnceDirectlyWhateverItsNameHolds) {
+// An executable runs directly, whatever its name holds; any other file goes to the opener as one
+// absolute path. Either way exactly one program starts and no part of the name runs.
+TEST_F(LauncherTest, EachPathStartsExactlyOneProgram) {
     fs::create_directory(dir / "camera app");
-    const std::vector<fs::path> cases = {
-        dir / "camera app" / "run camera.sh",
-        dir / "a; touch pwned $(touch pwned2) `touch pwned3` & | > x.sh",
-        dir / "-n",
-        "relative name.sh",
-    };
-    for (const auto& path : cases) {
-        script(dir / path);
-        fs::remove(dir / "marker");
-        const auto started = launcher.open(path.string());
-        ASSERT_GT(started.pid, 0) << path;
-        EXPECT_FALSE(started.opened) << path;
-        EXPECT_EQ(waitFor(started.pid), 0) << path;
-        EXPECT_EQ(Read(dir / "marker"), "ran\n") << path;
-        EXPECT_TRUE(noOtherProcess()) << path;
-        EXPECT_FALSE(injected()) << path;
-        EXPECT_FALSE(fs::exists(dir / "opened")) << path;
-    }
-    EXPECT_EQ(err.str(), "");
-}
-
-TEST_F(LauncherTest, AnyOtherFileGoesToTheOpenerAsOneAbsolutePath) {
     fs::create_directory(dir / "folder");
     Write(dir / "notes; $(touch pwned).txt", "text", kPlain);
     Write(dir / "-slides.odp", "text", kPlain);
     // Marked executable but no program, as on a drive that marks every file executable.
     Write(dir / "scan.pdf", "%PDF-1.4 not a program", kExecutable);
-    const std::vector<std::pair<std::string, fs::path>> cases = {
-        {(dir / "notes; $(touch pwned).txt").string(), dir / "notes; $(touch pwned).txt"},
-        {"-slides.odp", dir / "-slides.odp"},
-        {(dir / "scan.pdf").string(), dir / "scan.pdf"},
-        {(dir / "folder").string(), dir / "folder"},
+    const std::vector<std::pair<fs::path, bool>> cases = {
+        // path, runs directly
+        {dir / "camera app" / "run camera.sh", true},
+        {dir / "a; touch pwned $(touch pwned2) `touch pwned3` & | > x.sh", true},
+        {dir / "-n", true},
+        {"relative name.sh", true},
+        {dir / "notes; $(touch pwned).txt", false},
+        {"-slides.odp", false},
+        {dir / "scan.pdf", false},
+        {dir / "folder", false},
     };
-    for (const auto& [path, absolute] : cases) {
+    for (const auto& [path, direct] : cases) {
+        if (direct) script(dir / path);
+        fs::remove(dir / "marker");
         fs::remove(dir / "opened");
-        const auto started = launcher.open(path);
+        const auto started = launcher.open(path.string());
         ASSERT_GT(started.pid, 0) << path;
+        EXPECT_TRUE(!direct || !started.opened) << path;
         EXPECT_EQ(waitFor(started.pid), 0) << path;
-        EXPECT_EQ(Read(dir / "opened"), "1\n" + absolute.string() + "\n") << path;
+        EXPECT_EQ(Read(dir / "marker"), direct ? "ran\n" : "") << path;
+        EXPECT_EQ(Read(dir / "opened"), direct ? "" : "1\n" + (dir / path).string() + "\n") << path;
         EXPECT_TRUE(noOtherProcess()) << path;
         EXPECT_FALSE(injected()) << path;
     }
