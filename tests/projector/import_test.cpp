@@ -101,17 +101,6 @@ class ProjectorImportTest : public ::testing::TestWithParam<const char*> {
     ConfigSerialChannel channel_{config_, kChannel, notifier_};
 };
 
-TEST_P(ProjectorImportTest, ListsTheFourCodesOfAModel) {
-    Choose("Alpha", "X2");
-    // The HDMI code of X2 is not among the rows.
-    EXPECT_EQ(import_.Codes(), (std::vector<CodeRow>{{"PowerOn", kAlphaOn},
-                                                     {"PowerOff", kAlphaOff},
-                                                     {"VGA", kAlphaVga},
-                                                     {"Video", kAlphaVideo}}));
-    EXPECT_EQ(import_.Protocol(), "19200,None,8,1");
-    EXPECT_TRUE(notifier_.messages().empty());
-}
-
 TEST_P(ProjectorImportTest, ImportWritesTheModelsCodesProtocolAndName) {
     struct Case {
         std::string brand, model, protocol, name;

@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <regex>
 #include <set>
 
 #include "device_library.h"
@@ -15,33 +16,16 @@ namespace {
 // The code text rule of the send-code editor: two hex digits per byte, single spaces between,
 // at most 32 bytes. The image compiler reads nothing else.
 bool IsCodeText(const std::string& code) {
-    if (code.empty()) return true;
-    if (code.size() % 3 != 2 || code.size() > 32 * 3 - 1) return false;
-    for (std::size_t i = 0; i < code.size(); ++i) {
-        const bool separator = (i + 1) % 3 == 0;
-        if (separator ? code[i] != ' ' : !std::isxdigit(static_cast<unsigned char>(code[i]))) {
-            return false;
-        }
-    }
-    return true;
+    static const std::regex rule("([0-9A-Fa-f]{2}( [0-9A-Fa-f]{2}){0,31})?");
+    return std::regex_match(code, rule);
 }
 
 // The line settings the serial channel editor can show in its four lists.
 bool IsProtocol(const std::string& text) {
-    static const std::set<std::string> bauds = {"1200",  "1800",  "2400",  "4800",  "7200",
-                                                "9600",  "14400", "19200", "28800", "38400",
-                                                "57600", "76800", "115200"};
-    std::vector<std::string> parts(1);
-    for (const char c : text) {
-        if (c == ',') {
-            parts.emplace_back();
-        } else {
-            parts.back() += c;
-        }
-    }
-    return parts.size() == 4 && bauds.count(parts[0]) &&
-           (parts[1] == "None" || parts[1] == "Odd" || parts[1] == "Even") &&
-           (parts[2] == "7" || parts[2] == "8") && (parts[3] == "1" || parts[3] == "2");
+    static const std::regex rule(
+        "(1200|1800|2400|4800|7200|9600|14400|19200|28800|38400|57600|76800|115200),"
+        "(None|Odd|Even),[78],[12]");
+    return std::regex_match(text, rule);
 }
 
 TEST(SuppliedLibrary, HoldsUsableModelsForEveryBrand) {
