@@ -12,7 +12,6 @@
 #include "config_db.h"
 #include "config_image.h"
 #include "config_test_support.h"
-#include "dialog_import_projector.h"
 #include "dialog_key_code.h"
 #include "dialog_modify_infrared.h"
 #include "dialog_modify_key_code.h"
@@ -34,7 +33,6 @@ namespace {
 class SettingsWindowTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        std::filesystem::copy_file(library, dir.file("DEVICES"));
         std::string error;
         ASSERT_TRUE(unit.start(&error)) << error;
         IniFile::write(dir.file("config.ini"), "Setup", "PortName", unit.portPath());
@@ -57,8 +55,6 @@ class SettingsWindowTest : public ::testing::Test {
         return dynamic_cast<D*>(&d);
     }
 
-    std::string library =
-        KETREL_SUPPLIED_DEVICES_FILE;  // the one the build puts beside the program
     UserDirs dirs;
     TempDir dir;
     sim::UnitSimulator unit;
@@ -139,48 +135,6 @@ TEST_F(SettingsWindowTest, EditsOnThePageReachTheUnitWithWriteConfig) {
     ConfigImage compiled{};
     ASSERT_TRUE(CompileConfigImage(ConfigDb(state->DatabasePath(), quiet), compiled));
     EXPECT_TRUE(held == compiled);
-}
-
-// A projector's codes imported into a serial channel from the library supplied beside the program
-// reach the unit with the next 写配置 (both library formats are read in the editors' tests).
-TEST_F(SettingsWindowTest, ImportedCodesReachTheUnit) {
-    const std::string brand = "Lumivar";
-    const std::string model = "LV-310";
-    CDialogSysSetting* page = frame->view()->sysSettingPage();
-    runner.answer = [&](QDialog& d) -> int {
-        if (auto* serial = As<CDialogModifySerialPort>(d)) {
-            serial->importButton()->click();
-            return QDialog::Rejected;  // the import is kept without OK
-        }
-        auto& import = dynamic_cast<CDialogImportProjector&>(d);
-        auto choose = [](ReportList* list, const std::string& text) {
-            for (int r = 0; r < list->RowCount(); ++r) {
-                if (list->Text(r, 0).toStdString() == text) list->SelectRow(r);
-            }
-        };
-        choose(import.brandList(), brand);
-        import.OnBrandClicked();
-        choose(import.modelList(), model);
-        import.OnModelClicked();
-        import.OnImport();
-        return import.result();
-    };
-    page->serialList()->SelectRow(3);
-    page->OnSerialListDoubleClick();
-    ASSERT_EQ(runner.runs, 2);
-    EXPECT_TRUE(notifier.messages().empty());
-    EXPECT_EQ(page->serialList()->Text(3, 3).toStdString(), brand + "-" + model);
-
-    frame->command(cmd::ID_BUTTON_WRITE_SYS)->trigger();
-    ASSERT_EQ(notifier.texts(), std::vector<std::string>{"写配置成功，校验成功！"});
-    const block::Image held = unit.configImage();
-    const std::vector<std::uint8_t> powerOn{0xC7, 0x3A, 0x05, 0x00, 0x11, 0x01, 0x18};
-    const auto at = held.begin() + static_cast<std::ptrdiff_t>(layout::SerialCodeOffset(4, 1));
-    EXPECT_EQ(std::vector<std::uint8_t>(at, at + static_cast<std::ptrdiff_t>(powerOn.size())),
-              powerOn);
-    EXPECT_EQ(held[layout::SerialLengthOffset(4, 1)], powerOn.size());
-    EXPECT_EQ(held[layout::SerialLengthOffset(4, 5)], 0) << "HDMI1 stays empty";
-    EXPECT_EQ(held[layout::SerialSettingsOffset(4)], 5) << "9600 baud";
 }
 
 }  // namespace
