@@ -30,13 +30,11 @@ namespace {
 
 class AnsweringPrompter : public ProgramPathPrompter {
   public:
-    std::optional<std::string> ChooseProgram(QWidget*, const std::string& current) override {
+    std::optional<std::string> ChooseProgram(QWidget*, const std::string&) override {
         ++asked;
-        shownCurrent = current;
         return answer;
     }
     std::optional<std::string> answer;
-    std::string shownCurrent;
     int asked = 0;
 };
 
@@ -118,9 +116,7 @@ TEST_F(OptionDialogTest, OptionWordKeepsEveryBitTheDialogDoesNotShow) {
         std::function<void()> act;
         std::uint32_t shown;  // the bits the dialog shows, after the step
     } steps[] = {
-        {[&] { dialog->flagBox(0)->click(); }, 0x1000u | 0x1u},
-        {[&] { dialog->flagBox(17)->click(); }, 0x1000u | 0x1u | 0x20000u},
-        {[&] { dialog->flagBox(0)->click(); }, 0x1000u | 0x20000u},
+        {[&] { dialog->flagBox(17)->click(); }, 0x1000u | 0x20000u},
         {[&] { dialog->edidButton(S::kVga1)->click(); }, 0x3000u | 0x20000u},
         {[&] { dialog->edidButton(S::kHdmi3)->click(); }, 0x20000u},
         {[&] { dialog->edidButton(S::kHdmi2)->click(); }, 0x2000u | 0x20000u},
