@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QProgressBar>
 #include <QStyle>
 #include <QTabWidget>
@@ -258,6 +259,55 @@ TEST_F(MainFrameTest, TrayExitAndRibbonExitEndTheProgram) {
         EXPECT_FALSE(f.link().IsOpen()) << id;
         EXPECT_FALSE(f.trayIcon()->isVisible()) << id;
     }
+}
+
+// The texts a user sees and an installer's manual quotes: every one in one place.
+TEST_F(MainFrameTest, CaptionsAsTheUserSeesThem) {
+    CMainFrame& f = start();
+    const struct {
+        int id;
+        const char* caption;
+        const char* panel;
+    } commands[] = {
+        {cmd::ID_BUTTON_INFO, "获取信息", "联机测试"},
+        {cmd::ID_BUTTON_WRITE_SYS, "写配置", "传输数据"},
+        {cmd::ID_BUTTON_WRITE_CARD, "写卡", "传输数据"},
+        {cmd::ID_BUTTON_COMPARE, "读回比较", "配置维护"},
+        {cmd::ID_BUTTON_EXPORT, "导出配置", "配置维护"},
+        {cmd::ID_BUTTON_IMPORT, "导入配置", "配置维护"},
+        {cmd::ID_BUTTON_TRAFFIC_LOG, "通信记录", "配置维护"},
+        {cmd::ID_BUTTON_PORT, "端口设置", "通信端口"},
+        {cmd::ID_BUTTON_PORT_OPEN_CLOSE, "端口开关", "通信端口"},
+        {cmd::ID_BUTTON_GATEWAY, "网关", "物联配置"},
+        {cmd::ID_BUTTON_II_PLUG, "空调控制器", "物联配置"},
+        {cmd::ID_BUTTON_LIGHT, "灯光控制器", "物联配置"},
+        {cmd::ID_BUTTON_FAN, "风扇控制器", "物联配置"},
+        {cmd::ID_BUTTON_CURTAIN, "窗帘控制器", "物联配置"},
+        {cmd::ID_CHECK_AUTORUN, "开机自动运行", "选项"},
+        {cmd::ID_VIEW_STATUS_BAR, "状态栏", "选项"},
+    };
+    for (const auto& c : commands) {
+        ASSERT_NE(f.command(c.id), nullptr) << c.caption;
+        EXPECT_EQ(f.command(c.id)->text().toStdString(), c.caption);
+        EXPECT_EQ(f.ribbon()->panelOf(c.id).toStdString(), c.panel) << c.caption;
+    }
+    auto texts = [](QMenu* menu) {
+        QStringList list;
+        for (QAction* a : menu->actions()) list << a->text();
+        return list;
+    };
+    EXPECT_EQ(f.ribbon()->panelCaptions(),
+              QStringList({"联机测试", "传输数据", "配置维护", "通信端口", "物联配置", "选项"}));
+    EXPECT_EQ(texts(f.styleMenu()),
+              QStringList({"Office 2007 (蓝色样式)(&B)", "Office 2007 (黑色样式)(&L)",
+                           "Office 2007 (银色样式)(&S)", "Office 2007 (水绿色样式)(&A)",
+                           "Windows 7(&D)"}));
+    EXPECT_EQ(texts(f.ribbon()->mainMenu()), QStringList({"退出(&X)"}));
+    EXPECT_EQ(texts(f.trayMenu()), QStringList({"关于", "退出程序"}));
+    EXPECT_EQ(f.windowTitle().toStdString(), "KetrelV4.0");
+    EXPECT_EQ(f.trayIcon()->toolTip().toStdString(), "Ketrel");
+    EXPECT_EQ(f.view()->tabs()->tabText(0).toStdString(), "系统配置");
+    EXPECT_EQ(f.view()->tabs()->tabText(1).toStdString(), "本地IC卡管理");
 }
 
 TEST_F(MainFrameTest, NavigationButtonsAndTabsShowTheSamePage) {
