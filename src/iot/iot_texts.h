@@ -41,7 +41,5 @@ inline constexpr const char* kEnergyZeroTimeout = "能耗清零指令发送超�
 inline constexpr const char* kEnergyZeroFailed = "能耗清零指令发送失败!";
 
 // The factory password dialog.
-inline constexpr const char* kPasswordEmpty = "密码不能为空!";
-inline constexpr const char* kPasswordWrong = "密码错误,请重新输入!";
 
 }  // namespace ketrel::texts

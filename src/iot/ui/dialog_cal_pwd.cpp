@@ -1,57 +1,11 @@
 #include "dialog_cal_pwd.h"
 
-#include <QHBoxLayout>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QVBoxLayout>
-
-#include "iot_texts.h"
-#include "notifier.h"
-#include "qt_text.h"
 #include "smart_socket.h"
-#include "text_util.h"
-#include "texts.h"
 
 namespace ketrel {
 
 CDialogCalPwd::CDialogCalPwd(Notifier& notifier, QWidget* parent)
-    : QDialog(parent), notifier_(notifier) {
-    setWindowTitle(QStringLiteral("请输入工厂密码"));
-    auto* label = new QLabel(QStringLiteral("请输入密码："), this);
-    field_ = new QLineEdit(this);
-    field_->setObjectName("factoryPasswordField");
-    field_->setEchoMode(QLineEdit::Password);
-    field_->setMinimumWidth(180);
-    ok_ = new QPushButton(QStringLiteral("确定"), this);
-    ok_->setDefault(true);
-    connect(ok_, &QPushButton::clicked, this, &CDialogCalPwd::OnOK);
-
-    auto* row = new QHBoxLayout;
-    row->addWidget(label);
-    row->addWidget(field_, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok_);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(row);
-    layout->addLayout(buttons);
-    setFixedSize(sizeHint());
-}
-
-void CDialogCalPwd::OnOK() {
-    const std::string typed = Trim(FromQ(field_->text()));
-    if (typed.empty()) {
-        notifier_.show(texts::kPasswordEmpty, texts::kCaptionNotice, MessageIcon::Warning);
-        return;
-    }
-    if (!iot::AcceptFactoryPassword(typed)) {
-        field_->clear();
-        notifier_.show(texts::kPasswordWrong, texts::kCaptionError, MessageIcon::Error);
-        field_->setFocus();
-        return;
-    }
-    accept();
-}
+    : PasswordDialog(QStringLiteral("请输入工厂密码"), "factoryPasswordField", notifier,
+                     iot::AcceptFactoryPassword, parent) {}
 
 }  // namespace ketrel
