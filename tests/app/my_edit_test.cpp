@@ -3,11 +3,13 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDialog>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QVBoxLayout>
 
 #include "my_edit.h"
+#include "spin_field.h"
 
 namespace ketrel {
 namespace {
@@ -63,6 +65,32 @@ TEST(CMyEdit, EnterStillPressesTheDialogsDefaultButton) {
     QTest::keyClick(edit, Qt::Key_Return);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(edit->text(), "12");
+}
+
+// The arrows and the Up/Down keys read the number in the field from its leading digits, held to
+// the range, however many digits were typed.
+TEST(SpinField, ArrowsAndKeysStayInTheRange) {
+    const struct {
+        const char* text;
+        int steps;
+        const char* after;
+    } cases[] = {
+        {"5", 1, "6"},        {"0", -1, "0"}, {"3600", 1, "3600"},
+        {"3600", -1, "3599"}, {"", 1, "1"},   {"99999999999999999999", -1, "3599"},
+        {"12ab", 1, "13"},
+    };
+    for (const auto& c : cases) {
+        for (const bool byKey : {false, true}) {
+            SpinField spin(3600, 0);
+            spin.edit()->setText(QString::fromLatin1(c.text));
+            if (byKey) {
+                QTest::keyClick(spin.edit(), c.steps > 0 ? Qt::Key_Up : Qt::Key_Down);
+            } else {
+                spin.stepBy(c.steps);
+            }
+            EXPECT_EQ(spin.edit()->text().toStdString(), c.after) << c.text << " " << byKey;
+        }
+    }
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "dialog_option_spin.h"
+#include "spin_field.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -8,16 +8,16 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "config_image.h"
-#include "qt_text.h"
-
 namespace ketrel {
 
-OptionSpin::OptionSpin(int maximum, QWidget* parent) : QWidget(parent), maximum_(maximum) {
+SpinField::SpinField(int maximum, int maxLength, QWidget* parent)
+    : QWidget(parent), maximum_(maximum) {
     edit_ = new QLineEdit(this);
+    if (maxLength > 0) edit_->setMaxLength(maxLength);
     edit_->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit_));
     edit_->setAlignment(Qt::AlignRight);
+    // One width for every length in use, so that a column of them lines up.
     edit_->setFixedWidth(edit_->fontMetrics().horizontalAdvance(QStringLiteral("0")) * 6 + 12);
     edit_->installEventFilter(this);
     up_ = new QToolButton(this);
@@ -46,18 +46,23 @@ OptionSpin::OptionSpin(int maximum, QWidget* parent) : QWidget(parent), maximum_
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 
-int OptionSpin::position() const {
-    return static_cast<int>(std::min<std::uint32_t>(ReadDecimal(FromQ(edit_->text())),
-                                                    static_cast<std::uint32_t>(maximum_)));
+int SpinField::position() const {
+    long long value = 0;
+    for (const QChar c : edit_->text()) {
+        if (c < u'0' || c > u'9') break;
+        // Past the maximum the rest of the digits change nothing.
+        value = std::min<long long>(value * 10 + (c.unicode() - u'0'), maximum_);
+    }
+    return static_cast<int>(value);
 }
 
-void OptionSpin::setPosition(long long value) {
+void SpinField::setPosition(long long value) {
     edit_->setText(QString::number(std::clamp<long long>(value, 0, maximum_)));
 }
 
-void OptionSpin::stepBy(int steps) { setPosition(static_cast<long long>(position()) + steps); }
+void SpinField::stepBy(int steps) { setPosition(static_cast<long long>(position()) + steps); }
 
-bool OptionSpin::eventFilter(QObject* watched, QEvent* event) {
+bool SpinField::eventFilter(QObject* watched, QEvent* event) {
     if (watched == edit_ && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Up || key == Qt::Key_Down) {
