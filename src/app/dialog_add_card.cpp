@@ -1,10 +1,7 @@
 #include "dialog_add_card.h"
 
-#include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 #include "card_widgets.h"
 #include "my_edit.h"
@@ -29,26 +26,8 @@ CDialogAddCard::CDialogAddCard(const std::string& databasePath, Notifier& notifi
     enter_->setObjectName("combo1249");
     leave_ = NewCardActionBox(this);
     leave_->setObjectName("combo1095");
-    ok_ = new QPushButton(QStringLiteral("确定"), this);
-    ok_->setObjectName("button1003");
-    ok_->setDefault(true);
+    ok_ = LayOutCardForm(this, number_, hint_, enter_, leave_);
     connect(ok_, &QPushButton::clicked, this, &CDialogAddCard::OnOK);
-
-    auto* grid = new QGridLayout;
-    grid->addWidget(new QLabel(QStringLiteral("卡号"), this), 0, 0);
-    grid->addWidget(number_, 0, 1);
-    grid->addWidget(hint_, 1, 1);
-    grid->addWidget(new QLabel(QStringLiteral("插卡执行"), this), 2, 0);
-    grid->addWidget(enter_, 2, 1);
-    grid->addWidget(new QLabel(QStringLiteral("拔卡执行"), this), 3, 0);
-    grid->addWidget(leave_, 3, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok_);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(grid);
-    layout->addLayout(buttons);
-    setFixedSize(sizeHint());
 }
 
 void CDialogAddCard::OnOK() {

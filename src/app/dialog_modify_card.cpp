@@ -1,11 +1,8 @@
 #include "dialog_modify_card.h"
 
-#include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 #include "card_widgets.h"
 #include "notifier.h"
@@ -36,25 +33,8 @@ CDialogModifyCard::CDialogModifyCard(const std::string& databasePath, Notifier& 
     leave_ = NewCardActionBox(this);
     leave_->setObjectName("combo1095");
     leave_->setCurrentIndex(EntryFor(card.leave));
-    ok_ = new QPushButton(QStringLiteral("确定"), this);
-    ok_->setObjectName("button1003");
-    ok_->setDefault(true);
+    ok_ = LayOutCardForm(this, number_, nullptr, enter_, leave_);
     connect(ok_, &QPushButton::clicked, this, &CDialogModifyCard::OnOK);
-
-    auto* grid = new QGridLayout;
-    grid->addWidget(new QLabel(QStringLiteral("卡号"), this), 0, 0);
-    grid->addWidget(number_, 0, 1);
-    grid->addWidget(new QLabel(QStringLiteral("插卡执行"), this), 1, 0);
-    grid->addWidget(enter_, 1, 1);
-    grid->addWidget(new QLabel(QStringLiteral("拔卡执行"), this), 2, 0);
-    grid->addWidget(leave_, 2, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok_);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(grid);
-    layout->addLayout(buttons);
-    setFixedSize(sizeHint());
 }
 
 void CDialogModifyCard::OnOK() {
