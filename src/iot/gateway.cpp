@@ -14,26 +14,7 @@ namespace ketrel::iot {
 namespace {
 
 void Report(Notifier& notifier, const ExchangeResult& result, int id) {
-    using Outcome = ExchangeResult::Outcome;
-    switch (result.outcome) {
-        case Outcome::PortInvalid:
-        case Outcome::Stopped:
-        case Outcome::Sent:
-            return;
-        case Outcome::SendFailed:
-            notifier.show(texts::kIoTSendFailed, texts::kCaptionError, MessageIcon::Error);
-            return;
-        case Outcome::NoReply:
-            notifier.show(texts::kIoTTimeout, texts::kCaptionError, MessageIcon::Error);
-            return;
-        case Outcome::Replied:
-            if (result.succeeded(id)) {
-                notifier.show(texts::kGatewayWritten, texts::kCaptionNotice, MessageIcon::Warning);
-            } else {
-                notifier.show(texts::kGatewayWriteFailed, texts::kCaptionError, MessageIcon::Error);
-            }
-            return;
-    }
+    ReportWrite(notifier, result, id, texts::kGatewayWritten, texts::kGatewayWriteFailed);
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
 #include "iot_transaction.h"
 
+#include "iot_texts.h"
+#include "notifier.h"
 #include "serial_link.h"
+#include "texts.h"
 #include "wait_iot_ack.h"
 
 namespace ketrel::iot {
@@ -36,6 +39,30 @@ ExchangeResult RunExchange(SerialLink& link,
 ExchangeResult RunExchange(SerialLink& link, const std::string& line, Await await) {
     return RunExchange(
         link, [&line] { return std::optional<std::string>(line); }, await);
+}
+
+void ReportWrite(Notifier& notifier, const ExchangeResult& result, int id, const char* done,
+                 const char* failed) {
+    using Outcome = ExchangeResult::Outcome;
+    switch (result.outcome) {
+        case Outcome::PortInvalid:
+        case Outcome::Stopped:
+        case Outcome::Sent:
+            return;
+        case Outcome::SendFailed:
+            notifier.show(texts::kIoTSendFailed, texts::kCaptionError, MessageIcon::Error);
+            return;
+        case Outcome::NoReply:
+            notifier.show(texts::kIoTTimeout, texts::kCaptionError, MessageIcon::Error);
+            return;
+        case Outcome::Replied:
+            if (result.succeeded(id)) {
+                notifier.show(done, texts::kCaptionNotice, MessageIcon::Warning);
+            } else {
+                notifier.show(failed, texts::kCaptionError, MessageIcon::Error);
+            }
+            return;
+    }
 }
 
 }  // namespace ketrel::iot

@@ -9,6 +9,7 @@
 
 namespace ketrel {
 
+class Notifier;
 class SerialLink;
 
 namespace iot {
@@ -47,6 +48,12 @@ ExchangeResult RunExchange(SerialLink& link,
 
 // The same for a fixed line.
 ExchangeResult RunExchange(SerialLink& link, const std::string& line, Await await);
+
+// The message box after a write that awaited a status: done when the device answered id,1,1,
+// failed for any other answer, and the link's own message when nothing or too little was sent
+// or nothing came back. Nothing after an exchange that never sent.
+void ReportWrite(Notifier& notifier, const ExchangeResult& result, int id, const char* done,
+                 const char* failed);
 
 }  // namespace iot
 }  // namespace ketrel

@@ -118,25 +118,8 @@ void SmartSocket::WriteSettings(const Settings& s) {
     const ExchangeResult result = RunExchange(
         link_, FormatSetDataFive(kIdSocketSettings, s.carrier, s.low, s.high, s.brand, s.model),
         Await::Status);
-    switch (result.outcome) {
-        case Outcome::PortInvalid:
-        case Outcome::Stopped:
-        case Outcome::Sent:
-            return;
-        case Outcome::SendFailed:
-            notifier_.show(texts::kIoTSendFailed, texts::kCaptionError, MessageIcon::Error);
-            return;
-        case Outcome::NoReply:
-            notifier_.show(texts::kIoTTimeout, texts::kCaptionError, MessageIcon::Error);
-            return;
-        case Outcome::Replied:
-            if (result.succeeded(kIdSocketSettings)) {
-                notifier_.show(texts::kSocketSetDone, texts::kCaptionNotice, MessageIcon::Warning);
-            } else {
-                notifier_.show(texts::kSocketSetFailed, texts::kCaptionError, MessageIcon::Error);
-            }
-            return;
-    }
+    ReportWrite(notifier_, result, kIdSocketSettings, texts::kSocketSetDone,
+                texts::kSocketSetFailed);
 }
 
 void SmartSocket::PressAirCon(AirConButton button) {
