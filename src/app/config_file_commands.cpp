@@ -16,6 +16,7 @@
 #include "dialog_runner.h"
 #include "dialog_traffic_log.h"
 #include "notifier.h"
+#include "password_gate.h"
 #include "qt_text.h"
 #include "serial_link.h"
 #include "texts.h"
@@ -84,6 +85,8 @@ void ConfigFileCommands::OnExport() {
 }
 
 void ConfigFileCommands::OnImport() {
+    // An import replaces the settings and the card list, which the dialogs guard the same way.
+    if (!PassPasswordGate(state_, notifier_, dialogs_, window_)) return;
     const QString file = chooseFile(false);
     if (file.isEmpty()) return;
     if (!notifier_.confirm(kImportConfirm, texts::kCaptionNotice, MessageIcon::Question)) return;

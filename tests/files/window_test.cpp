@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -20,6 +21,7 @@
 #include "config_test_support.h"
 #include "dialog_card.h"
 #include "dialog_compare.h"
+#include "dialog_password.h"
 #include "dialog_traffic_log.h"
 #include "files_test_support.h"
 #include "ini_file.h"
@@ -130,6 +132,47 @@ TEST_F(WindowTest, ExportThenImportThroughTheWindow) {
     EXPECT_EQ(imported.count(), 1);
     // The card page shows the imported table without being asked.
     EXPECT_EQ(cards->cardList()->topLevelItemCount(), 0);
+}
+
+// The settings password guards an import as it guards the dialogs that change the same tables.
+TEST_F(WindowTest, ImportAsksForTheSettingsPassword) {
+    IniFile::write(dir.file("config.ini"), "Setup", "Author", "4321");
+    CMainFrame& f = start();
+    const std::string file = dir.file("room.json");
+    answerChooser(file);
+    f.command(cmd::ID_BUTTON_EXPORT)->trigger();
+    const std::uint64_t before = test::FileHash(database());
+
+    std::vector<std::string> asked;
+    auto answerPassword = [&](const char* typed) {
+        runner.answer = [&, typed, file](QDialog& d) {
+            if (auto* chooser = qobject_cast<QFileDialog*>(&d)) {
+                chooser->selectFile(QString::fromStdString(file));
+                return int(QDialog::Accepted);
+            }
+            auto* password = dynamic_cast<CDialogPassword*>(&d);
+            if (!password) return int(QDialog::Rejected);
+            asked.push_back(typed);
+            if (!*typed) return int(QDialog::Rejected);  // the close box
+            password->passwordField()->setText(QString::fromUtf8(typed));
+            password->OnOK();
+            return password->result();
+        };
+    };
+    notifier.answer = true;
+    answerPassword("");
+    f.command(cmd::ID_BUTTON_IMPORT)->trigger();
+    EXPECT_EQ(asked.size(), 1u);
+    EXPECT_EQ(test::FileHash(database()), before);
+
+    answerPassword("4321");
+    notifier.clear();
+    f.command(cmd::ID_BUTTON_IMPORT)->trigger();
+    EXPECT_EQ(asked.size(), 2u);
+    EXPECT_EQ(notifier.texts().back(), std::string(texts::kImportDone) + "\n" + file);
+    // Asked once per run, as the dialogs are.
+    f.command(cmd::ID_BUTTON_IMPORT)->trigger();
+    EXPECT_EQ(asked.size(), 2u);
 }
 
 TEST_F(WindowTest, CompareShowsNothingAfterAWriteAndTheChangedCodeAfterAnEdit) {
