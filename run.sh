@@ -40,7 +40,7 @@ fi
 
 echo "No display: the command line against the simulated unit."
 status=0
-for command in "info --seconds 1" "write-config" "write-cards"; do
+for command in "info --seconds 1" "write-config" "write-cards" "compare"; do
     echo
     echo "\$ ketrel --port $workdir/unit $command"
     # shellcheck disable=SC2086
