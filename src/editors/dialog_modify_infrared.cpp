@@ -7,7 +7,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QStyle>
 #include <QVBoxLayout>
 
 #include "code_format.h"
@@ -38,17 +37,8 @@ CDialogModifyInfrared::CDialogModifyInfrared(int irNumber, ChannelEditorContext 
     model_ = new QLineEdit(this);
     model_->setObjectName("edit1104");
 
-    auto* group = new QGroupBox(QStringLiteral("发送代码"), this);
-    codes_ = MakeSendCodeList(group);
-    codes_->setObjectName("list1107");
-    codes_->setMinimumSize(640, 300);
-    (new QVBoxLayout(group))->addWidget(codes_);
-
-    ok_ = new QPushButton(QString::fromUtf8(texts::kOk), this);
-    ok_->setObjectName("button1003");
-    ok_->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
-    ok_->setCursor(Qt::PointingHandCursor);
-    ok_->setDefault(true);
+    QGroupBox* group = MakeSendCodeGroup(this, "list1107", codes_);
+    ok_ = MakeEditorOkButton(this);
 
     connect(ok_, &QPushButton::clicked, this, &CDialogModifyInfrared::OnOK);
     connect(codes_, &ReportList::listClicked, this, &CDialogModifyInfrared::OnListClick);
@@ -92,12 +82,10 @@ void CDialogModifyInfrared::LoadChannel(int irNumber) {
 }
 
 void CDialogModifyInfrared::LoadCodes(int irNumber) {
-    SilentNotifier silent;
-    const auto rows = ConfigDb(context_.databasePath, silent, texts::kOpenConfigEditorFailed)
-                          .fetch(sql::kSelectIRTxCodeByChannel, {irNumber}, sql::kIRTxCode);
-    if (!rows) return;
-    FillRows(codes_, *rows);
-    lastClickedRow_ = -1;
+    if (LoadSendCodes(codes_, context_.databasePath, sql::kSelectIRTxCodeByChannel, irNumber,
+                      sql::kIRTxCode)) {
+        lastClickedRow_ = -1;
+    }
 }
 
 bool CDialogModifyInfrared::SaveChannelSettings(int irNumber, const std::string& protocol,
@@ -118,13 +106,8 @@ void CDialogModifyInfrared::OnOK() {
 void CDialogModifyInfrared::OnListClick() { lastClickedRow_ = codes_->SelectedRow(); }
 
 void CDialogModifyInfrared::OnListDoubleClick() {
-    const int row = codes_->SelectedRow();
-    if (row < 0) return;
-    const int irNumber = LeadingInt(codes_->Text(row, 1));
-    CDialogModifyIRTxCode dialog(context_.databasePath, context_.notifier,
-                                 LeadingInt(codes_->Text(row, 0)), irNumber, codes_->Text(row, 2),
-                                 codes_->Text(row, 3), this);
-    if (context_.dialogs.run(dialog) == QDialog::Accepted) LoadCodes(irNumber);
+    const int irNumber = EditSelectedCode<CDialogModifyIRTxCode>(codes_, context_, this);
+    if (irNumber >= 0) LoadCodes(irNumber);
 }
 
 }  // namespace ketrel

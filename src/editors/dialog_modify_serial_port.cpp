@@ -59,11 +59,7 @@ CDialogModifySerialPort::CDialogModifySerialPort(int spNumber, ChannelEditorCont
     model_ = new QLineEdit(this);
     model_->setObjectName("edit1094");
 
-    auto* group = new QGroupBox(QStringLiteral("发送代码"), this);
-    codes_ = MakeSendCodeList(group);
-    codes_->setObjectName("list1081");
-    codes_->setMinimumSize(640, 300);
-    (new QVBoxLayout(group))->addWidget(codes_);
+    QGroupBox* group = MakeSendCodeGroup(this, "list1081", codes_);
 
     import_ = new QPushButton(QString::fromUtf8(texts::kImportButton), this);
     import_->setObjectName("button1101");
@@ -71,11 +67,7 @@ CDialogModifySerialPort::CDialogModifySerialPort(int spNumber, ChannelEditorCont
     import_->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
     import_->setCursor(Qt::PointingHandCursor);
     import_->setAutoDefault(false);
-    ok_ = new QPushButton(QString::fromUtf8(texts::kOk), this);
-    ok_->setObjectName("button1003");
-    ok_->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
-    ok_->setCursor(Qt::PointingHandCursor);
-    ok_->setDefault(true);
+    ok_ = MakeEditorOkButton(this);
 
     connect(ok_, &QPushButton::clicked, this, &CDialogModifySerialPort::OnOK);
     connect(import_, &QPushButton::clicked, this, &CDialogModifySerialPort::OnImport);
@@ -134,12 +126,10 @@ void CDialogModifySerialPort::LoadChannel(int spNumber) {
 }
 
 void CDialogModifySerialPort::LoadCodes(int spNumber) {
-    SilentNotifier silent;
-    const auto rows = ConfigDb(context_.databasePath, silent, texts::kOpenConfigEditorFailed)
-                          .fetch(sql::kSelectSPTxCodeByChannel, {spNumber}, sql::kSPTxCode);
-    if (!rows) return;
-    FillRows(codes_, *rows);
-    lastClickedRow_ = -1;
+    if (LoadSendCodes(codes_, context_.databasePath, sql::kSelectSPTxCodeByChannel, spNumber,
+                      sql::kSPTxCode)) {
+        lastClickedRow_ = -1;
+    }
 }
 
 bool CDialogModifySerialPort::SaveChannelSettings(int spNumber, const std::string& protocol,
@@ -170,13 +160,8 @@ void CDialogModifySerialPort::OnOK() {
 void CDialogModifySerialPort::OnListClick() { lastClickedRow_ = codes_->SelectedRow(); }
 
 void CDialogModifySerialPort::OnListDoubleClick() {
-    const int row = codes_->SelectedRow();
-    if (row < 0) return;
-    const int spNumber = LeadingInt(codes_->Text(row, 1));
-    CDialogModifySPTxCode dialog(context_.databasePath, context_.notifier,
-                                 LeadingInt(codes_->Text(row, 0)), spNumber, codes_->Text(row, 2),
-                                 codes_->Text(row, 3), this);
-    if (context_.dialogs.run(dialog) == QDialog::Accepted) LoadCodes(spNumber);
+    const int spNumber = EditSelectedCode<CDialogModifySPTxCode>(codes_, context_, this);
+    if (spNumber >= 0) LoadCodes(spNumber);
 }
 
 void CDialogModifySerialPort::OnImport() {

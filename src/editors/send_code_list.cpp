@@ -1,18 +1,45 @@
 #include "send_code_list.h"
 
+#include <QGroupBox>
+#include <QPushButton>
+#include <QStyle>
+#include <QVBoxLayout>
+
+#include "config_db.h"
+#include "editor_texts.h"
 #include "qt_text.h"
+#include "silent_notifier.h"
 
 namespace ketrel {
 
-ReportList* MakeSendCodeList(QWidget* parent) {
-    return new ReportList(
-        {{"控制码ID", 60}, {"通道编号", 60}, {"控制码名称", 100}, {"控制码(Hex)", 390}}, parent);
+QGroupBox* MakeSendCodeGroup(QWidget* parent, const char* listName, ReportList*& list) {
+    auto* group = new QGroupBox(QStringLiteral("发送代码"), parent);
+    list = new ReportList(
+        {{"控制码ID", 60}, {"通道编号", 60}, {"控制码名称", 100}, {"控制码(Hex)", 390}}, group);
+    list->setObjectName(listName);
+    list->setMinimumSize(640, 300);
+    (new QVBoxLayout(group))->addWidget(list);
+    return group;
 }
 
-void FillRows(ReportList* list, const SqlRows& rows) {
+QPushButton* MakeEditorOkButton(QWidget* parent) {
+    auto* ok = new QPushButton(QString::fromUtf8(texts::kOk), parent);
+    ok->setObjectName("button1003");
+    ok->setIcon(parent->style()->standardIcon(QStyle::SP_DialogOkButton));
+    ok->setCursor(Qt::PointingHandCursor);
+    ok->setDefault(true);
+    return ok;
+}
+
+bool LoadSendCodes(ReportList* list, const std::string& databasePath, const char* select,
+                   int channel, const char* table) {
+    SilentNotifier silent;
+    const auto rows = ConfigDb(databasePath, silent, texts::kOpenConfigEditorFailed)
+                          .fetch(select, {channel}, table);
+    if (!rows) return false;
     list->setUpdatesEnabled(false);
     list->ClearRows();
-    for (const SqlRow& row : rows) {
+    for (const SqlRow& row : *rows) {
         QStringList cells;
         for (int c = 0; c < list->columnCount(); ++c) {
             cells << (static_cast<std::size_t>(c) < row.size() ? ToQ(row[c]) : QString());
@@ -20,6 +47,7 @@ void FillRows(ReportList* list, const SqlRows& rows) {
         list->AddRow(cells);
     }
     list->setUpdatesEnabled(true);
+    return true;
 }
 
 }  // namespace ketrel
