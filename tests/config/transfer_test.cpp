@@ -2,85 +2,25 @@
 // unit on a pseudo-terminal, one case per way the unit can answer.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
-#include "app_state.h"
 #include "config_image.h"
 #include "config_test_support.h"
 #include "config_transfer.h"
 #include "frame.h"
-#include "frame_dispatch.h"
-#include "receive_thread.h"
-#include "serial_link.h"
-#include "unit_simulator.h"
+#include "unit_link_fixture.h"
 
 namespace ketrel {
 namespace {
 
 using Strings = std::vector<std::string>;
 
-class InfoRecorder : public FrameSink {
-  public:
-    void infoLine(const std::string& key, const std::string& value) override {
-        std::lock_guard lock(mutex_);
-        lines_.push_back(key + "=" + value);
-    }
-    bool has(const std::string& line) const {
-        std::lock_guard lock(mutex_);
-        return std::find(lines_.begin(), lines_.end(), line) != lines_.end();
-    }
-
-  private:
-    mutable std::mutex mutex_;
-    Strings lines_;
-};
-
-class TransferTest : public ::testing::Test {
+class TransferTest : public test::UnitLinkFixture {
   protected:
-    void SetUp() override {
-        ASSERT_TRUE(db.created);
-        std::string error;
-        ASSERT_TRUE(unit.start(&error)) << error;
-        link.AttachReceiver(&receiver);
-        ASSERT_TRUE(receiver.start());
-        ASSERT_TRUE(link.OpenCommPort(unit.portPath())) << link.PortFailureHint(unit.portPath());
-    }
-    void TearDown() override {
-        link.ClosePort();
-        receiver.stop();
-        link.AttachReceiver(nullptr);
-    }
-
-    // The receive thread is no longer paused and hands the unit's frames on again.
-    void expectReceiverRuns() {
-        EXPECT_EQ(receiver.pauseCount(), 0);
-        const std::string marker = "Model=after-" + std::to_string(++markers_);
-        unit.sendFrame(marker);
-        EXPECT_TRUE(test::WaitUntil([&] { return sink.has(marker); })) << marker;
-    }
-
     ConfigImage compiledImage() {
         test::RecordingNotifier quiet;
         ConfigImage image{};
         EXPECT_TRUE(CompileConfigImage(ConfigDb(db.path, quiet), image));
         return image;
     }
-
-    test::SuppliedDb db;
-    sim::UnitSimulator unit;
-    test::RecordingNotifier notifier;
-    test::RecordingProgress progress;
-    SerialLink link{notifier};
-    NoPcActions actions;
-    InfoRecorder sink;
-    SharedText openAppPath;
-    FrameDispatcher dispatcher{actions, sink, openAppPath};
-    ReceiveThread receiver{link.CommHandle(), [this](frame::Ring& ring) {
-                               return dispatcher.DispatchUnitFrames(ring);
-                           }};
-
-  private:
-    int markers_ = 0;
 };
 
 const Strings kAllSteps = {"range 0..7",   "position 0", "text 写入",    "position 0",
@@ -111,9 +51,9 @@ TEST_F(TransferTest, ConfigurationIsWrittenVerifiedAndTakenIntoUse) {
     expectReceiverRuns();
     // The unit took the new identity: its information lines report it.
     ASSERT_TRUE(link.PostCommand(frame::kGetInfo));
-    EXPECT_TRUE(test::WaitUntil([&] { return sink.has("deviceid=00112233445566AA"); }));
-    EXPECT_TRUE(test::WaitUntil([&] { return sink.has("cip=10.1.2.3"); }));
-    EXPECT_TRUE(test::WaitUntil([&] { return sink.has("dhcp=0"); }));
+    EXPECT_TRUE(test::WaitUntil([&] { return hasEvent("info deviceid=00112233445566AA"); }));
+    EXPECT_TRUE(test::WaitUntil([&] { return hasEvent("info cip=10.1.2.3"); }));
+    EXPECT_TRUE(test::WaitUntil([&] { return hasEvent("info dhcp=0"); }));
 }
 
 // The unit's faults these cases use, each with its default, so that a case names only its own.

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -15,15 +14,10 @@
 #include <thread>
 #include <vector>
 
-#include "app_state.h"
 #include "config_test_support.h"
 #include "config_texts.h"
-#include "frame_dispatch.h"
-#include "receive_thread.h"
-#include "recording_actions.h"
-#include "serial_link.h"
 #include "test_support.h"
-#include "unit_simulator.h"
+#include "unit_link_fixture.h"
 
 namespace ketrel::test {
 
@@ -54,34 +48,9 @@ inline std::string FileBytes(const std::string& path) {
     return ss.str();
 }
 
-// The program's receive side, link and transfer views against the simulated unit, with a fresh
-// copy of the supplied database in a temporary directory.
-class FaultFixture : public ::testing::Test {
+// The link on the simulated unit, with the checks every fault row makes.
+class FaultFixture : public UnitLinkFixture {
   protected:
-    void SetUp() override {
-        ASSERT_TRUE(db.created);
-        std::string error;
-        ASSERT_TRUE(unit.start(&error)) << error;
-        link.AttachReceiver(&receiver);
-        ASSERT_TRUE(receiver.start());
-        ASSERT_TRUE(link.OpenCommPort(unit.portPath())) << link.PortFailureHint(unit.portPath());
-    }
-    void TearDown() override {
-        link.ClosePort();
-        receiver.stop();
-        link.AttachReceiver(nullptr);
-    }
-
-    // The receive thread is no longer paused and acts on the unit's frames again.
-    void expectReceiverRuns(sim::UnitSimulator& from) {
-        EXPECT_EQ(receiver.pauseCount(), 0) << "the receive thread was left paused";
-        const std::string marker = "Model=after-" + std::to_string(++markers_);
-        from.sendFrame(marker);
-        EXPECT_TRUE(WaitUntil([&] { return hasEvent("info " + marker); }, std::chrono::seconds(5)))
-            << "no frame is handled after the step";
-    }
-    void expectReceiverRuns() { expectReceiverRuns(unit); }
-
     // Runs a transfer that reaches the blocks. The simulated unit must answer each block within
     // the ten 1 ms polls of the status wait (and "OK" within 100); on a machine busy with other
     // work its thread can be held up longer, which shows as the no-status (or no-OK) message
@@ -109,28 +78,9 @@ class FaultFixture : public ::testing::Test {
         }
     }
 
-    bool hasEvent(const std::string& e) const {
-        const auto events = actions.events();
-        return std::find(events.begin(), events.end(), e) != events.end();
-    }
-
     std::string dbBytes() const { return FileBytes(db.path); }
 
-    SuppliedDb db;
     int blocksInLastRun = 0;  // blocks the unit took in the last runTransfer
-    sim::UnitSimulator unit;
-    RecordingNotifier notifier;
-    RecordingProgress progress;
-    SerialLink link{notifier};
-    SharedText openAppPath;
-    RecordingActions actions;
-    FrameDispatcher dispatcher{actions, actions, openAppPath};
-    ReceiveThread receiver{link.CommHandle(), [this](frame::Ring& ring) {
-                               return dispatcher.DispatchUnitFrames(ring);
-                           }};
-
-  private:
-    int markers_ = 0;
 };
 
 }  // namespace ketrel::test

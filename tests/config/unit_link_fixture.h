@@ -1,0 +1,70 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <string>
+
+#include "app_state.h"
+#include "config_test_support.h"
+#include "frame_dispatch.h"
+#include "receive_thread.h"
+#include "recording_actions.h"
+#include "serial_link.h"
+#include "test_support.h"
+#include "unit_simulator.h"
+
+namespace ketrel::test {
+
+// The program's link with its receive thread and frame dispatch, open on the simulated unit, and
+// a fresh copy of the supplied database in a temporary directory.
+class UnitLinkFixture : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(db.created);
+        std::string error;
+        ASSERT_TRUE(unit.start(&error)) << error;
+        link.AttachReceiver(&receiver);
+        ASSERT_TRUE(receiver.start());
+        ASSERT_TRUE(link.OpenCommPort(unit.portPath())) << link.PortFailureHint(unit.portPath());
+    }
+    void TearDown() override {
+        link.ClosePort();
+        receiver.stop();
+        link.AttachReceiver(nullptr);
+    }
+
+    // The receive thread is no longer paused and acts on the unit's frames again.
+    void expectReceiverRuns(sim::UnitSimulator& from) {
+        EXPECT_EQ(receiver.pauseCount(), 0) << "the receive thread was left paused";
+        const std::string marker = "Model=after-" + std::to_string(++markers_);
+        from.sendFrame(marker);
+        EXPECT_TRUE(WaitUntil([&] { return hasEvent("info " + marker); }, std::chrono::seconds(5)))
+            << "no frame is handled after the step";
+    }
+    void expectReceiverRuns() { expectReceiverRuns(unit); }
+
+    // An action or information line ("info KEY=VALUE") the dispatch handed on.
+    bool hasEvent(const std::string& e) const {
+        const auto events = actions.events();
+        return std::find(events.begin(), events.end(), e) != events.end();
+    }
+
+    SuppliedDb db;
+    sim::UnitSimulator unit;
+    RecordingNotifier notifier;
+    RecordingProgress progress;
+    SerialLink link{notifier};
+    SharedText openAppPath;
+    RecordingActions actions;
+    FrameDispatcher dispatcher{actions, actions, openAppPath};
+    ReceiveThread receiver{link.CommHandle(), [this](frame::Ring& ring) {
+                               return dispatcher.DispatchUnitFrames(ring);
+                           }};
+
+  private:
+    int markers_ = 0;
+};
+
+}  // namespace ketrel::test
