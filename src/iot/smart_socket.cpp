@@ -24,6 +24,26 @@ std::string WithNumber(const char* format, int number) {
 
 std::optional<std::string> LineFor(int code) { return FormatSetCmd(code); }
 
+// The status line of an exchange that brought no reply: true when it ended there, false when
+// there is a reply to read.
+bool ShowNoReply(SocketView& view, const ExchangeResult& result, const std::string& timeout) {
+    switch (result.outcome) {
+        case Outcome::Replied:
+            return false;
+        case Outcome::SendFailed:
+            view.setStatus(texts::kIoTSendFailed);
+            return true;
+        case Outcome::NoReply:
+            view.setStatus(timeout);
+            return true;
+        case Outcome::PortInvalid:
+        case Outcome::Stopped:
+        case Outcome::Sent:
+            return true;
+    }
+    return true;
+}
+
 }  // namespace
 
 IoTProcessState& ProcessState() {
@@ -154,21 +174,8 @@ void SmartSocket::learnOrRead(int base, int group, const char* done, const char*
             return LineFor(base + group);
         },
         Await::Data);
+    if (ShowNoReply(view_, result, WithNumber(timeout, group + 1))) return;
     const auto& f = result.fields;
-    switch (result.outcome) {
-        case Outcome::PortInvalid:
-        case Outcome::Stopped:
-        case Outcome::Sent:
-            return;
-        case Outcome::SendFailed:
-            view_.setStatus(texts::kIoTSendFailed);
-            return;
-        case Outcome::NoReply:
-            view_.setStatus(WithNumber(timeout, group + 1));
-            return;
-        case Outcome::Replied:
-            break;
-    }
     if (f[0] != 0 || f[9] != kDataWordCount) {
         view_.setStatus(texts::kNecWrongId);
         return;
@@ -214,21 +221,8 @@ void SmartSocket::calibrate(int code, const char* done, const char* timeout, con
             return LineFor(code);
         },
         Await::Status);
-    switch (result.outcome) {
-        case Outcome::PortInvalid:
-        case Outcome::Stopped:
-        case Outcome::Sent:
-            return;
-        case Outcome::SendFailed:
-            view_.setStatus(texts::kIoTSendFailed);
-            return;
-        case Outcome::NoReply:
-            view_.setStatus(timeout);
-            return;
-        case Outcome::Replied:
-            view_.setStatus(result.succeeded(0) ? done : failed);
-            return;
-    }
+    if (ShowNoReply(view_, result, timeout)) return;
+    view_.setStatus(result.succeeded(0) ? done : failed);
 }
 
 void SmartSocket::EnergyCalibration() {
