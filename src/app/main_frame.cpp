@@ -85,6 +85,7 @@ CMainFrame::CMainFrame(AppState& state, Notifier& notifier, DialogRunner& dialog
 
     panes_ = new StatusPanes(statusBar());
     link_.SetStatusView(panes_);
+    link_.SetClock(clock_);
 
     outlook_ = new COutlookBar(this);
     addDockWidget(Qt::LeftDockWidgetArea, outlook_);
@@ -299,11 +300,24 @@ void CMainFrame::showNotYetAvailable() {
     notifier_.show(kNotYet, texts::kCaptionNotice, MessageIcon::Information);
 }
 
-void CMainFrame::OnWriteConfiguration() {
-    WriteConfiguration(link_, state_.DatabasePath(), notifier_, *panes_);
+void CMainFrame::runTransfer(const std::function<void()>& transfer) {
+    // The window paints while the transfer waits for the unit (see WindowClock); greyed out, it
+    // also shows that its commands wait for the transfer.
+    QWidget* parts[] = {ribbon_, outlook_, view_};
+    for (QWidget* w : parts) w->setEnabled(false);
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    transfer();
+    QApplication::restoreOverrideCursor();
+    for (QWidget* w : parts) w->setEnabled(true);
 }
 
-void CMainFrame::OnWriteCards() { WriteCards(link_, state_.DatabasePath(), notifier_, *panes_); }
+void CMainFrame::OnWriteConfiguration() {
+    runTransfer([this] { WriteConfiguration(link_, state_.DatabasePath(), notifier_, *panes_); });
+}
+
+void CMainFrame::OnWriteCards() {
+    runTransfer([this] { WriteCards(link_, state_.DatabasePath(), notifier_, *panes_); });
+}
 
 void CMainFrame::OnPortSetup() {
     CDialogSerialPortSetup dialog(state_, link_, notifier_, this);
@@ -366,6 +380,12 @@ void CMainFrame::OnTrayActivated(QSystemTrayIcon::ActivationReason reason) {
 }
 
 void CMainFrame::ExitProgram() {
+    if (link_.exchangeActive()) {
+        // A menu that reaches the program over D-Bus can ask while an exchange holds the line:
+        // end once it is over, not in the middle of it.
+        QTimer::singleShot(100, this, &CMainFrame::ExitProgram);
+        return;
+    }
     exiting_ = true;
     link_.ClosePort();
     if (tray_) tray_->hide();

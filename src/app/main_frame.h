@@ -14,6 +14,7 @@
 #include "pc_actions.h"
 #include "receive_thread.h"
 #include "serial_link.h"
+#include "window_clock.h"
 
 class QMenu;
 
@@ -148,6 +149,8 @@ class CMainFrame : public QMainWindow {
     void OnPortLost();
     void showNotYetAvailable();
     void placeOnScreen();
+    // Runs a transfer with the window's commands greyed out while it holds the line.
+    void runTransfer(const std::function<void()>& transfer);
 
     AppState& state_;
     Notifier& notifier_;
@@ -174,6 +177,7 @@ class CMainFrame : public QMainWindow {
     ActionsSlot actionsSlot_;
     std::unique_ptr<PcActions> actions_;
     WindowSink sink_{this};
+    WindowClock clock_;
     SerialLink link_;
     FrameDispatcher dispatcher_;
     ReceiveThread receiver_;

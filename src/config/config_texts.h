@@ -19,6 +19,9 @@ inline constexpr const char* kAddressCount = "分割IP地址字符串超上限!"
 
 // Transfers.
 inline constexpr const char* kWriting = "写入";
+// After the last block: the image is read back, then the unit is asked to take it into use.
+inline constexpr const char* kVerifying = "校验中…";
+inline constexpr const char* kAwaitingUnit = "等待单元确认…";
 inline constexpr const char* kWritingPercent = "写入%d%%";
 inline constexpr const char* kExtractFailed = "提取数据失败！";
 inline constexpr const char* kWriteConfigFailed1 = "写配置失败1！";

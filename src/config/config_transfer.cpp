@@ -2,7 +2,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <thread>
 
 #include "block_frame.h"
 #include "config_db.h"
@@ -60,9 +59,10 @@ std::string PercentText(int block) {
 
 // Reads the image back and compares; for the configuration also takes it into use. True when
 // the success message was shown.
-bool Verify(SerialLink& link, const ConfigImage& image, Notifier& notifier,
+bool Verify(SerialLink& link, const ConfigImage& image, Notifier& notifier, Progress& progress,
             const TransferTexts& t) {
-    std::this_thread::sleep_for(kPauseBeforeReadBack);
+    progress.setStepText(texts::kVerifying);
+    link.clock().sleepFor(kPauseBeforeReadBack);
     ConfigImage readBack{};
     link.SendCommand(t.readBack);
     std::size_t count = 0;
@@ -79,7 +79,8 @@ bool Verify(SerialLink& link, const ConfigImage& image, Notifier& notifier,
         return false;
     }
     if (t.activate) {
-        std::this_thread::sleep_for(kPauseBeforeActivate);
+        progress.setStepText(texts::kAwaitingUnit);
+        link.clock().sleepFor(kPauseBeforeActivate);
         link.SendCommand(t.activate);
         if (!link.WaitForOk(kActivateOkPolls)) {
             Stop(notifier, texts::kReplyTimeout);
@@ -125,11 +126,13 @@ bool SendImage(SerialLink& link, const ConfigImage& image, Notifier& notifier, P
         progress.setPosition(b);
         progress.setStepText(PercentText(b));
         if (status == SerialLink::kStatusComplete) {
-            if (Verify(link, image, notifier, t)) {
+            if (Verify(link, image, notifier, progress, t)) {
                 verified = true;
             } else {
                 failed = true;
             }
+            // The verification's steps are over: the pane shows how far the write came again.
+            progress.setStepText(PercentText(b));
         }
     }
     return verified && !failed;

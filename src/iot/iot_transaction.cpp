@@ -30,8 +30,9 @@ ExchangeResult RunExchange(SerialLink& link,
         return result;
     }
     const bool data = await == Await::Data;
-    const bool replied = WaitIoTAck(link.CommHandle(), data ? kDataPolls : kStatusPolls,
-                                    result.fields.data(), data ? kDataFields : kStatusFields);
+    const bool replied =
+        WaitIoTAck(link.CommHandle(), link.clock(), data ? kDataPolls : kStatusPolls,
+                   result.fields.data(), data ? kDataFields : kStatusFields);
     result.outcome = replied ? ExchangeResult::Outcome::Replied : ExchangeResult::Outcome::NoReply;
     return result;
 }

@@ -4,12 +4,13 @@
 
 namespace ketrel::iot {
 
-bool WaitIoTAck(IoTInput& input, int pollCount, Word* fields, std::size_t expectedCount) {
+bool WaitIoTAck(IoTInput& input, LinkClock& clock, int pollCount, Word* fields,
+                std::size_t expectedCount) {
     IoTAckBuffer buffer;
-    int countdown = pollCount - 1;
-    if (countdown <= 0) return false;
+    if (pollCount - 1 <= 0) return false;
+    const Deadline deadline(clock, PollBudget(pollCount - 1));
     for (;;) {
-        input.sleepOnePoll();
+        clock.sleepFor(kPollSleep);
         while (input.queuedInput() > 0) {
             std::uint8_t byte = 0;
             if (!input.readByte(byte)) break;
@@ -18,7 +19,7 @@ bool WaitIoTAck(IoTInput& input, int pollCount, Word* fields, std::size_t expect
         if (buffer.endsWithLineFeed() && ParseIoTAck(buffer.text(), fields, expectedCount)) {
             return true;
         }
-        if (--countdown == 0) return false;
+        if (deadline.passed()) return false;
     }
 }
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "iot_line.h"
+#include "link_clock.h"
 
 namespace ketrel {
 
@@ -15,17 +16,15 @@ namespace iot {
 class IoTInput {
   public:
     virtual ~IoTInput() = default;
-    virtual void sleepOnePoll() = 0;
     // Bytes waiting to be read; 0 or less when there are none or the port cannot say.
     virtual int queuedInput() = 0;
     virtual bool readByte(std::uint8_t& byte) = 0;
 };
 
-// The port as a wait reads it: 1 ms polls, one byte at a time.
+// The port as a wait reads it, one byte at a time.
 class PortInput : public IoTInput {
   public:
     explicit PortInput(SerialPort& port) : port_(port) {}
-    void sleepOnePoll() override;
     int queuedInput() override;
     bool readByte(std::uint8_t& byte) override;
 
@@ -33,14 +32,16 @@ class PortInput : public IoTInput {
     SerialPort& port_;
 };
 
-// Waits for one "IoTAckData" line of expectedCount fields, for at most pollCount - 1 polls.
-// Each poll sleeps 1 ms, then takes every queued byte into the 128-byte buffer; once the last
-// byte received is a line feed, the buffer's text is parsed from its first byte. Anything
-// before the reply, or after its line feed, keeps the reply from being taken. On true
+// Waits for one "IoTAckData" line of expectedCount fields, for at most pollCount - 1 ticks of
+// the clock. Each poll sleeps 1 ms, then takes every queued byte into the 128-byte buffer; once
+// the last byte received is a line feed, the buffer's text is parsed from its first byte.
+// Anything before the reply, or after its line feed, keeps the reply from being taken. On true
 // fields[0..expectedCount-1] hold the reply; on false fields is untouched. The receive
 // thread must be paused.
-bool WaitIoTAck(IoTInput& input, int pollCount, Word* fields, std::size_t expectedCount);
-bool WaitIoTAck(SerialPort& port, int pollCount, Word* fields, std::size_t expectedCount);
+bool WaitIoTAck(IoTInput& input, LinkClock& clock, int pollCount, Word* fields,
+                std::size_t expectedCount);
+bool WaitIoTAck(SerialPort& port, LinkClock& clock, int pollCount, Word* fields,
+                std::size_t expectedCount);
 
 }  // namespace iot
 }  // namespace ketrel

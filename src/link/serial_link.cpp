@@ -1,8 +1,7 @@
 #include "serial_link.h"
 
-#include <chrono>
+#include <algorithm>
 #include <cstring>
-#include <thread>
 
 #include "receive_thread.h"
 #include "texts.h"
@@ -103,6 +102,7 @@ void SerialLink::ToggleCommPort(const std::string& portName) {
 }
 
 bool SerialLink::RequirePort() {
+    if (exchangeActive()) return false;
     if (IsOpen()) return true;
     notifier_.show(texts::kPortInvalid, texts::kCaptionError, MessageIcon::Error);
     return false;
@@ -127,18 +127,20 @@ bool SerialLink::PostCommand(std::string_view line) {
     return SendCommand(line);
 }
 
-void SerialLink::sleepOnePoll() { std::this_thread::sleep_for(std::chrono::milliseconds(1)); }
+int SerialLink::waitForQueued(int want, int polls) {
+    const Deadline deadline(*clock_, PollBudget(polls));
+    for (;;) {
+        clock_->sleepFor(kPollSleep);
+        const int queued = port_.queuedInput();
+        // A reply that completes only as the budget runs out counts as late.
+        if (queued < 0 || deadline.passed()) return -1;
+        if (queued >= want) return queued;
+    }
+}
 
 bool SerialLink::WaitForOk(int polls) {
-    int counter = polls;
-    int queued = 0;
-    do {
-        sleepOnePoll();
-        queued = port_.queuedInput();
-        --counter;
-    } while (queued < 4 && counter > 0);
-    // A reply that completes on the last poll, or one with more behind it, is no "OK".
-    if (queued != 4 || counter <= 0) return false;
+    // A reply with more behind it is no "OK".
+    if (waitForQueued(4, polls) != 4) return false;
     char buffer[512] = {};
     const int n = port_.queuedInput();
     if (n < 0) return false;
@@ -147,42 +149,58 @@ bool SerialLink::WaitForOk(int polls) {
     return std::strcmp(buffer, "OK\r\n") == 0;
 }
 
+namespace {
+
+int ClassifyStatus(const char* text) {
+    if (std::strcmp(text, "Ready\r\n") == 0) return SerialLink::kStatusReady;
+    if (std::strcmp(text, "Complete\r\n") == 0) return SerialLink::kStatusComplete;
+    if (std::strcmp(text, "Error\r\n") == 0) return SerialLink::kStatusError;
+    return SerialLink::kStatusNone;
+}
+
+}  // namespace
+
 int SerialLink::WaitForStatus() {
+    // Once a whole status is in, the line must stay quiet this long before it counts: a byte
+    // behind the status spoils it, and at the line's speed that byte may still be on its way.
+    static constexpr auto kQuiet = 2 * CharacterTime(SerialPort::kBaud) + kPollSleep;
     // One byte more than the collecting area, so the text always ends inside the buffer even
     // when the unit sends more than 512 bytes and the write position has wrapped.
     char buffer[513] = {};
     std::size_t pos = 0;
-    for (int round = 0; round < 10; ++round) {
-        sleepOnePoll();
+    const Deadline deadline(*clock_, PollBudget(kStatusRounds));
+    LinkClock::TimePoint lastInput = clock_->now();
+    for (;;) {
+        clock_->sleepFor(ClassifyStatus(buffer) != kStatusNone
+                             ? std::max<LinkClock::Duration>(kQuiet - (clock_->now() - lastInput),
+                                                             kPollSleep / 10)
+                             : kPollSleep);
         std::uint8_t chunk[256];
+        bool gone = false;
         for (;;) {
             const int queued = port_.queuedInput();
+            gone = queued < 0;
             if (queued <= 0) break;
             const ssize_t n = port_.read(
                 chunk, std::min<std::size_t>(sizeof chunk, static_cast<std::size_t>(queued)));
             if (n <= 0) break;
+            lastInput = clock_->now();
             for (ssize_t i = 0; i < n; ++i) {
                 buffer[pos] = static_cast<char>(chunk[i]);
                 pos = (pos + 1) % 512;
             }
         }
+        if (gone || deadline.passed()) break;
+        if (ClassifyStatus(buffer) != kStatusNone && clock_->now() - lastInput >= kQuiet) break;
     }
-    if (std::strcmp(buffer, "Ready\r\n") == 0) return kStatusReady;
-    if (std::strcmp(buffer, "Complete\r\n") == 0) return kStatusComplete;
-    if (std::strcmp(buffer, "Error\r\n") == 0) return kStatusError;
-    return kStatusNone;
+    return ClassifyStatus(buffer);
 }
 
 bool SerialLink::ReadBlock(std::uint8_t* buffer, std::size_t& count) {
     count = 0;
-    int counter = 100;
-    int queued = 0;
-    do {
-        sleepOnePoll();
-        queued = port_.queuedInput();
-        --counter;
-    } while (queued < static_cast<int>(kBlockSize) && counter > 0);
-    if (queued != static_cast<int>(kBlockSize) || counter <= 0) return false;
+    // More than a block queued is no block either.
+    if (waitForQueued(static_cast<int>(kBlockSize), kBlockPolls) != static_cast<int>(kBlockSize))
+        return false;
     while (count < kBlockSize) {
         const ssize_t n = port_.read(buffer + count, kBlockSize - count);
         if (n <= 0) return n == 0;  // all queued bytes were read; the caller checks the count

@@ -2,6 +2,8 @@
 // unit on a pseudo-terminal, one case per way the unit can answer.
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "config_image.h"
 #include "config_test_support.h"
 #include "config_transfer.h"
@@ -29,8 +31,13 @@ const Strings kAllSteps = {"range 0..7",   "position 0", "text 写入",    "posi
                            "text 写入57%", "position 5", "text 写入71%", "position 6",
                            "text 写入85%", "position 7", "text 写入100%"};
 
-Strings StepsUpTo(int blocksReady) {
-    return Strings(kAllSteps.begin(), kAllSteps.begin() + 3 + 2 * blocksReady);
+// The progress up to the status of the given block, then the read-back and the activation.
+Strings StepsUpTo(int blocksReady, bool readBack = false, bool activate = false) {
+    Strings steps(kAllSteps.begin(), kAllSteps.begin() + 3 + 2 * blocksReady);
+    if (readBack) steps.push_back("text 校验中…");
+    if (activate) steps.push_back("text 等待单元确认…");
+    if (readBack) steps.push_back(steps[steps.size() - (activate ? 3 : 2)]);
+    return steps;
 }
 
 TEST_F(TransferTest, ConfigurationIsWrittenVerifiedAndTakenIntoUse) {
@@ -44,7 +51,7 @@ TEST_F(TransferTest, ConfigurationIsWrittenVerifiedAndTakenIntoUse) {
     ASSERT_EQ(notifier.texts(), Strings{"写配置成功，校验成功！"});
     EXPECT_EQ(notifier.messages()[0].caption, "提示");
     EXPECT_EQ(notifier.messages()[0].icon, MessageIcon::Information);
-    EXPECT_EQ(progress.events(), kAllSteps);
+    EXPECT_EQ(progress.events(), StepsUpTo(8, true, true));
     EXPECT_EQ(unit.receivedLines(), (Strings{"WriteConfig", "ReadConfig", "InitConfig"}));
     EXPECT_EQ(unit.blocksAccepted(), 8);
     EXPECT_EQ(unit.configImage(), compiledImage());
@@ -62,7 +69,7 @@ struct UnitFault {
     int errorAtBlock = -1;
     int corruptReadbackByte = -1;
     bool shortReadback = false;
-    int statusDelayMs = 0;
+    int statusAfterMs = 0;
 };
 
 struct FaultCase {
@@ -83,7 +90,7 @@ TEST_F(TransferTest, FaultsShowTheirMessage) {
     const FaultCase cases[] = {
         {"Error at block 3", false, {.errorAtBlock = 3}, "写配置失败1！", 3, 3, false},
         {"no OK", false, {.noOk = true}, "写配置失败3！", 0, 0, false},
-        {"status too late", false, {.statusDelayMs = 40}, "写配置失败1！", 1, 0, false},
+        {"status too late", false, {.statusAfterMs = 400}, "写配置失败1！", 1, 0, false},
         {"last byte read back", false, {.corruptReadbackByte = 2047}, kMismatch, 8, 8, true},
         {"short read-back", false, {.shortReadback = true}, "读取失败！", 8, 8, true},
         {"cards: Error at block 7", true, {.errorAtBlock = 7}, "写卡失败1！", 7, 7, false},
@@ -101,7 +108,7 @@ TEST_F(TransferTest, FaultsShowTheirMessage) {
         faults.errorAtBlock = c.fault.errorAtBlock;
         faults.corruptReadbackByte = c.fault.corruptReadbackByte;
         faults.shortReadback = c.fault.shortReadback;
-        faults.statusDelayMs = c.fault.statusDelayMs;
+        faults.statusAfterMs = c.fault.statusAfterMs;
         unit.setFaults(faults);
 
         EXPECT_FALSE(c.cards ? WriteCards(link, db.path, notifier, steps)
@@ -119,8 +126,10 @@ TEST_F(TransferTest, FaultsShowTheirMessage) {
                   lines);
         EXPECT_EQ(unit.blocksAccepted() - accepted, c.blocksAccepted);
         accepted = unit.blocksAccepted();
-        EXPECT_EQ(steps.events(), StepsUpTo(c.progressBlocks));
+        EXPECT_EQ(steps.events(), StepsUpTo(c.progressBlocks, c.readBack));
         unit.setFaults({});
+        // A late status must not be taken for the next case's answer.
+        std::this_thread::sleep_for(std::chrono::milliseconds(c.fault.statusAfterMs));
         expectReceiverRuns();
         // After a transfer the program abandoned, the unit listens for commands again.
         EXPECT_TRUE(test::WaitUntil([&] { return !unit.receivingBlocks(); }));
@@ -169,7 +178,7 @@ TEST_F(TransferTest, CardsAreWrittenAndVerified) {
     EXPECT_TRUE(WriteCards(link, db.path, notifier, progress));
     ASSERT_EQ(notifier.texts(), Strings{"写卡成功，校验成功！"});
     EXPECT_EQ(notifier.messages()[0].icon, MessageIcon::Information);
-    EXPECT_EQ(progress.events(), kAllSteps);
+    EXPECT_EQ(progress.events(), StepsUpTo(8, true));
     EXPECT_EQ(unit.receivedLines(), (Strings{"WriteCard", "ReadCard"}));
     test::RecordingNotifier quiet;
     ConfigImage expected{};

@@ -79,21 +79,21 @@ TEST_F(UnitFaults, SilentSlowGarbledOrRefusingUnit) {
          With([](sim::Faults& f) { f.noAnswer = true; }),
          {texts::kWriteCardFailed3},
          0},
-        // Far beyond the 100 polls for "OK": the answer comes after the transfer gave up.
+        // Beyond the 100 ticks for "OK": the answer comes after the transfer gave up.
         {"slow to answer",
          Transfer::Config,
-         With([](sim::Faults& f) { f.replyDelayMs = 600; }),
+         With([](sim::Faults& f) { f.replyDelayMs = 1800; }),
          {texts::kWriteConfigFailed3},
          0},
         // Far beyond the ten rounds of the status wait.
         {"slow block status",
          Transfer::Config,
-         With([](sim::Faults& f) { f.statusDelayMs = 400; }),
+         With([](sim::Faults& f) { f.statusAfterMs = 400; }),
          {texts::kWriteConfigFailed1},
          1},
         {"slow block status",
          Transfer::Cards,
-         With([](sim::Faults& f) { f.statusDelayMs = 400; }),
+         With([](sim::Faults& f) { f.statusAfterMs = 400; }),
          {texts::kWriteCardFailed1},
          1},
         {"garbage before every answer",
@@ -137,7 +137,7 @@ TEST_F(UnitFaults, SilentSlowGarbledOrRefusingUnit) {
         // A late answer of a slow unit must not be taken for the next transfer's.
         WaitUntil([&] { return !unit.receivingBlocks(); }, std::chrono::seconds(2));
         std::this_thread::sleep_for(
-            std::chrono::milliseconds(c.faults.replyDelayMs + c.faults.statusDelayMs));
+            std::chrono::milliseconds(c.faults.replyDelayMs + c.faults.statusAfterMs));
         expectReceiverRuns();
     }
     // After all of it the unit still takes a whole transfer.

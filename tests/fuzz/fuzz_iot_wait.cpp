@@ -24,10 +24,12 @@ void Check(bool condition) {
     if (!condition) std::abort();
 }
 
-class FuzzInput : public ketrel::iot::IoTInput {
+class FuzzInput : public ketrel::iot::IoTInput, public ketrel::LinkClock {
   public:
     explicit FuzzInput(std::vector<std::string> chunks) : chunks_(std::move(chunks)) {}
-    void sleepOnePoll() override {
+    TimePoint now() override { return now_; }
+    void sleepFor(Duration d) override {
+        now_ += d;
         if (polls_ < chunks_.size())
             queue_.insert(queue_.end(), chunks_[polls_].begin(), chunks_[polls_].end());
         ++polls_;
@@ -46,6 +48,7 @@ class FuzzInput : public ketrel::iot::IoTInput {
   private:
     std::vector<std::string> chunks_;
     std::deque<char> queue_;
+    TimePoint now_{};
     std::size_t polls_ = 0;
     std::string read_;
 };
@@ -72,9 +75,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     FuzzInput input(chunks);
     std::vector<Word> fields(expected, kUntouched);
-    const bool accepted = ketrel::iot::WaitIoTAck(input, pollCount, fields.data(), expected);
+    const bool accepted = ketrel::iot::WaitIoTAck(input, input, pollCount, fields.data(), expected);
 
-    Check(input.polls() <= static_cast<std::size_t>(pollCount > 1 ? pollCount - 1 : 0));
+    // At most pollCount - 1 ticks of 1 ms polls.
+    const auto budget = ketrel::PollBudget(pollCount > 1 ? pollCount - 1 : 0);
+    Check(input.polls() <= static_cast<std::size_t>(budget / ketrel::kPollSleep) + 1);
     const std::string& received = input.read();
     if (!accepted) {
         for (Word w : fields) Check(w == kUntouched);

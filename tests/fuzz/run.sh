@@ -24,8 +24,8 @@ config_sources=(src/config/config_image.cpp src/config/config_db.cpp)
 
 # target: its sources, its extra libraries and its longest input.
 declare -A sources=(
-    [iot_reply]="src/iot/iot_reply.cpp src/iot/wait_iot_ack.cpp"
-    [iot_wait]="src/iot/iot_reply.cpp src/iot/wait_iot_ack.cpp"
+    [iot_reply]="src/iot/iot_reply.cpp src/iot/wait_iot_ack.cpp src/link/link_clock.cpp"
+    [iot_wait]="src/iot/iot_reply.cpp src/iot/wait_iot_ack.cpp src/link/link_clock.cpp"
     [frame_dispatch]="${link_sources[*]}"
     [info_lines]="${link_sources[*]}"
     [hex_code]="${config_sources[*]}"

@@ -11,11 +11,16 @@
 namespace ketrel::iot {
 namespace {
 
-// Hands the wait one chunk of bytes per poll, as a port would have queued them by then.
-class ScriptedInput : public IoTInput {
+using namespace std::chrono_literals;
+
+// Hands the wait one chunk of bytes per poll, as a port would have queued them by then, on a
+// clock that moves only when the wait sleeps.
+class ScriptedInput : public IoTInput, public LinkClock {
   public:
     explicit ScriptedInput(std::vector<std::string> perPoll) : perPoll_(std::move(perPoll)) {}
-    void sleepOnePoll() override {
+    TimePoint now() override { return now_; }
+    void sleepFor(Duration d) override {
+        now_ += d;
         if (polls_ < perPoll_.size()) {
             for (char c : perPoll_[polls_]) queue_.push_back(static_cast<std::uint8_t>(c));
         }
@@ -38,11 +43,17 @@ class ScriptedInput : public IoTInput {
   private:
     std::vector<std::string> perPoll_;
     std::deque<std::uint8_t> queue_;
+    TimePoint now_{};
     std::size_t polls_ = 0;
     std::size_t queries_ = 0;
 };
 
 constexpr Word kUntouched = 0xBEEF;
+
+// The 1 ms polls a wait of pollCount makes: pollCount - 1 ticks of 15.625 ms.
+std::size_t PollsWithin(int pollCount) {
+    return static_cast<std::size_t>((PollBudget(pollCount - 1) + kPollSleep - 1us) / kPollSleep);
+}
 
 struct WaitCase {
     const char* name;
@@ -61,7 +72,7 @@ TEST_P(WaitIoTAckTable, AcceptsOnlyOneWholeReplyAtTheStart) {
     ScriptedInput input(c.perPoll);
     std::vector<Word> fields(kDataFields + 1, kUntouched);
     const int polls = 20;
-    const bool got = WaitIoTAck(input, polls, fields.data(), c.expectedCount);
+    const bool got = WaitIoTAck(input, input, polls, fields.data(), c.expectedCount);
     ASSERT_EQ(got, c.accepted);
     if (c.accepted) {
         for (std::size_t i = 0; i < c.fields.size(); ++i) EXPECT_EQ(fields[i], c.fields[i]) << i;
@@ -76,7 +87,7 @@ TEST_P(WaitIoTAckTable, AcceptsOnlyOneWholeReplyAtTheStart) {
         EXPECT_EQ(input.polls(), complete);
     } else {
         for (Word w : fields) EXPECT_EQ(w, kUntouched) << "fields touched by a failed wait";
-        EXPECT_EQ(input.polls(), static_cast<std::size_t>(polls - 1)) << "polls - 1 polls";
+        EXPECT_EQ(input.polls(), PollsWithin(polls)) << "polls - 1 ticks";
     }
 }
 
@@ -117,16 +128,19 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<WaitCase>& info) { return std::string(info.param.name); });
 
 TEST(WaitIoTAck, ReplyOnTheLastPollCountsAndOneLaterDoesNot) {
+    // 300 and 500 polls give a person 4.7 s and 7.8 s to answer, whatever the sleeps last.
+    EXPECT_EQ(PollsWithin(kStatusPolls), 4672u);
+    EXPECT_EQ(PollsWithin(kDataPolls), 7797u);
     for (int polls : {2, 300}) {
-        std::vector<std::string> script(static_cast<std::size_t>(polls - 1));
+        std::vector<std::string> script(PollsWithin(polls));
         script.back() = kOk;
         ScriptedInput last(script);
         Word fields[3] = {};
-        EXPECT_TRUE(WaitIoTAck(last, polls, fields, 3)) << polls;
+        EXPECT_TRUE(WaitIoTAck(last, last, polls, fields, 3)) << polls;
         script.push_back(kOk);
         script[script.size() - 2].clear();
         ScriptedInput late(script);
-        EXPECT_FALSE(WaitIoTAck(late, polls, fields, 3)) << polls;
+        EXPECT_FALSE(WaitIoTAck(late, late, polls, fields, 3)) << polls;
         EXPECT_EQ(late.left(), 0u) << "the late reply was never read";
     }
 }
@@ -136,7 +150,7 @@ TEST(WaitIoTAck, BytesBeyondTheBufferWrapAroundWithoutOverrun) {
     // is never the reply alone and the wait runs out instead of reading past the buffer.
     ScriptedInput input({std::string(1000, 'x'), std::string(IoTAckBuffer::kSize, 'y') + kOk});
     Word fields[3] = {kUntouched, kUntouched, kUntouched};
-    EXPECT_FALSE(WaitIoTAck(input, 10, fields, 3));
+    EXPECT_FALSE(WaitIoTAck(input, input, 10, fields, 3));
     EXPECT_EQ(fields[0], kUntouched);
 
     IoTAckBuffer buffer;

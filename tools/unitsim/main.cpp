@@ -18,11 +18,14 @@ void OnSignal(int) { g_stop = 1; }
 
 int Usage(const char* argv0) {
     std::cerr << "usage: " << argv0
-              << " [--link PATH] [--state FILE] [--model TEXT] [--deviceid TEXT] [--dhcp 0|1]\n"
-                 "       [--cip ADDR] [--netmask ADDR] [--gateway ADDR] [--dnsaddr ADDR]"
-                 " [--serverip ADDR]\n"
+              << " [--link PATH] [--state FILE] [--baud N] [--model TEXT] [--deviceid TEXT]\n"
+                 "       [--dhcp 0|1] [--cip ADDR] [--netmask ADDR] [--gateway ADDR]"
+                 " [--dnsaddr ADDR] [--serverip ADDR]\n"
+                 "       [--ok-after MS] [--status-after MS] [--readback-after MS]"
+                 " [--init-after MS] [--iot-after MS]\n"
                  "Prints the path of the program's end of the line, then reads commands on\n"
-                 "standard input (type help).\n";
+                 "standard input (type help). --baud paces the line (default 115200; 0: bytes\n"
+                 "move at once); the -after options are the unit's own time to answer.\n";
     return 2;
 }
 
@@ -35,7 +38,16 @@ int main(int argc, char** argv) {
         if (fcntl(fd, F_GETFD) < 0 && open("/dev/null", O_RDWR) != fd) return 1;
     }
     ketrel::sim::UnitSimulator unit;
+    ketrel::sim::Faults timing;
     std::string linkPath, statePath;
+    // A number of milliseconds or baud; false for anything else.
+    auto number = [](const std::string& text, int& out) {
+        if (text.empty() || text.size() > 9 ||
+            text.find_first_not_of("0123456789") != std::string::npos)
+            return false;
+        out = std::stoi(text);
+        return true;
+    };
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--help" || a == "-h") return Usage(argv[0]);
@@ -47,13 +59,24 @@ int main(int argc, char** argv) {
             statePath = v;
         else if (a == "--model")
             unit.setInfo("Model", v);
-        else if (a == "--deviceid" || a == "--dhcp" || a == "--cip" || a == "--netmask" ||
-                 a == "--gateway" || a == "--dnsaddr" || a == "--serverip") {
+        else if (a == "--baud" || a == "--ok-after" || a == "--status-after" ||
+                 a == "--readback-after" || a == "--init-after" || a == "--iot-after") {
+            int n = 0;
+            if (!number(v, n)) return Usage(argv[0]);
+            if (a == "--baud") unit.setBaud(n);
+            if (a == "--ok-after") timing.okAfterMs = n;
+            if (a == "--status-after") timing.statusAfterMs = n;
+            if (a == "--readback-after") timing.readbackAfterMs = n;
+            if (a == "--init-after") timing.initAfterMs = n;
+            if (a == "--iot-after") timing.iotAfterMs = n;
+        } else if (a == "--deviceid" || a == "--dhcp" || a == "--cip" || a == "--netmask" ||
+                   a == "--gateway" || a == "--dnsaddr" || a == "--serverip") {
             unit.setInfo(a.substr(2), v);
         } else {
             return Usage(argv[0]);
         }
     }
+    unit.setFaults(timing);
     if (!statePath.empty()) {
         if (std::filesystem::exists(statePath) && !unit.loadState(statePath)) {
             std::cerr << "ketrel-unitsim: cannot read the state file " << statePath << "\n";

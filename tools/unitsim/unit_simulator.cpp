@@ -14,6 +14,7 @@
 
 #include "frame.h"
 #include "image_layout.h"
+#include "link_clock.h"
 
 namespace ketrel::sim {
 
@@ -74,18 +75,28 @@ bool UnitSimulator::start(std::string* error) {
     tcgetattr(slaveFd_, &tio);
     cfmakeraw(&tio);
     tcsetattr(slaveFd_, TCSANOW, &tio);
+    // Never blocked by a program that does not read: the writer waits for room with a poll.
+    fcntl(masterFd_, F_SETFL, fcntl(masterFd_, F_GETFL) | O_NONBLOCK);
     if (pipe2(wakePipe_, O_CLOEXEC | O_NONBLOCK) != 0) return fail("pipe");
+    stopping_ = false;
     thread_ = std::thread([this] { run(); });
+    writer_ = std::thread([this] { writeLoop(); });
     return true;
 }
 
 void UnitSimulator::stop() {
+    {
+        std::lock_guard lock(outMutex_);
+        stopping_ = true;
+        outQueue_.clear();
+    }
+    outChanged_.notify_all();
     if (thread_.joinable()) {
         const char c = 'q';
         [[maybe_unused]] ssize_t n = ::write(wakePipe_[1], &c, 1);
         thread_.join();
     }
-    std::lock_guard w(writeMutex_);
+    if (writer_.joinable()) writer_.join();
     for (int* fd : {&masterFd_, &slaveFd_, &wakePipe_[0], &wakePipe_[1]}) {
         if (*fd >= 0) ::close(*fd);
         *fd = -1;
@@ -104,20 +115,79 @@ void UnitSimulator::sendFrame(std::string_view payloadText) { writeAll(MakeFrame
 
 void UnitSimulator::sendRaw(std::string_view bytes) { writeAll(bytes); }
 
+std::uint64_t UnitSimulator::enqueue(std::string_view bytes, int delayMs) {
+    std::uint64_t number;
+    {
+        std::lock_guard lock(outMutex_);
+        if (stopping_) return 0;
+        number = ++queued_;
+        outQueue_.push_back(
+            {std::string(bytes), Clock::now() + std::chrono::milliseconds(delayMs), number});
+    }
+    outChanged_.notify_all();
+    return number;
+}
+
 void UnitSimulator::writeAll(std::string_view bytes) {
-    std::lock_guard w(writeMutex_);
+    const std::uint64_t number = enqueue(bytes, 0);
+    std::unique_lock lock(outMutex_);
+    outChanged_.wait(lock, [&] { return stopping_ || sent_ >= number; });
+}
+
+void UnitSimulator::writeLoop() {
+    Clock::time_point lineFree{};
+    std::unique_lock lock(outMutex_);
+    for (;;) {
+        outChanged_.wait(lock, [&] { return stopping_ || !outQueue_.empty(); });
+        if (stopping_) return;
+        const Outgoing item = outQueue_.front();
+        if (outChanged_.wait_until(lock, item.notBefore, [&] { return stopping_.load(); })) return;
+        outQueue_.pop_front();
+        lock.unlock();
+        transmit(item, lineFree);
+        lock.lock();
+        sent_ = item.number;
+        outChanged_.notify_all();
+    }
+}
+
+// Each byte goes out one character time after the one before it, never sooner.
+void UnitSimulator::transmit(const Outgoing& item, Clock::time_point& lineFree) {
+    const auto charTime = CharacterTime(baud_.load());
+    const std::size_t size = item.bytes.size();
+    if (charTime.count() == 0) {
+        writeToLine(item.bytes.data(), size);
+        return;
+    }
+    const Clock::time_point start = std::max(Clock::now(), lineFree);
+    lineFree = start + size * charTime;
     std::size_t done = 0;
-    while (masterFd_ >= 0 && done < bytes.size()) {
-        const ssize_t n = ::write(masterFd_, bytes.data() + done, bytes.size() - done);
+    while (done < size && !stopping_) {
+        const auto elapsed = Clock::now() - start;
+        const std::size_t due = std::min<std::size_t>(
+            size, static_cast<std::size_t>(std::max<Clock::rep>(0, elapsed / charTime)));
+        if (due > done) {
+            if (!writeToLine(item.bytes.data() + done, due - done)) return;
+            done = due;
+        }
+        if (done < size) std::this_thread::sleep_until(start + (done + 1) * charTime);
+    }
+}
+
+bool UnitSimulator::writeToLine(const char* data, std::size_t len) {
+    std::size_t done = 0;
+    while (masterFd_ >= 0 && done < len && !stopping_) {
+        const ssize_t n = ::write(masterFd_, data + done, len - done);
         if (n > 0) {
             done += static_cast<std::size_t>(n);
         } else if (n < 0 && (errno == EINTR || errno == EAGAIN)) {
             pollfd p{masterFd_, POLLOUT, 0};
             ::poll(&p, 1, 10);
         } else {
-            return;
+            return false;
         }
     }
+    return done == len;
 }
 
 void UnitSimulator::setInfo(const std::string& key, const std::string& value) {
@@ -209,9 +279,22 @@ bool UnitSimulator::saveState(const std::string& path) const {
     return std::rename(tmp.c_str(), path.c_str()) == 0;
 }
 
+bool UnitSimulator::sleepUntil(Clock::time_point when) {
+    for (;;) {
+        const auto left = when - Clock::now();
+        if (left <= Clock::duration::zero()) return true;
+        const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
+        const timespec wait{static_cast<time_t>(ns / 1'000'000'000),
+                            static_cast<long>(ns % 1'000'000'000)};
+        pollfd p{wakePipe_[0], POLLIN, 0};
+        if (::ppoll(&p, 1, &wait, nullptr) > 0) return false;
+    }
+}
+
 void UnitSimulator::run() {
     std::uint8_t buffer[4096];
     int idleGaps = 0;
+    Clock::time_point lineFree{};  // when the last byte the program wrote reaches the unit
     for (;;) {
         pollfd p[2] = {{masterFd_, POLLIN, 0}, {wakePipe_[0], POLLIN, 0}};
         const int r = ::poll(p, 2, kIdleGapMs);
@@ -234,14 +317,22 @@ void UnitSimulator::run() {
             }
             // The gateway's and the socket's lines end by this pause alone.
             if (IotDevice::IsIotLine(idleLine)) {
-                iot_.handleLine(idleLine, [this](std::string_view bytes) { writeAll(bytes); });
+                const int after = faults().iotAfterMs;
+                iot_.handleLine(idleLine,
+                                [this, after](std::string_view bytes) { enqueue(bytes, after); });
             }
             continue;
         }
         idleGaps = 0;
         if (p[0].revents & POLLIN) {
             const ssize_t n = ::read(masterFd_, buffer, sizeof buffer);
-            if (n > 0) onBytes(buffer, static_cast<std::size_t>(n));
+            if (n <= 0) continue;
+            const auto charTime = CharacterTime(baud_.load());
+            if (charTime.count() > 0) {
+                lineFree = std::max(Clock::now(), lineFree) + n * charTime;
+                if (!sleepUntil(lineFree)) return;
+            }
+            onBytes(buffer, static_cast<std::size_t>(n));
         } else if (p[0].revents & (POLLHUP | POLLERR)) {
             ::poll(nullptr, 0, 10);  // cannot happen while we hold the terminal; never spin
         }
@@ -273,9 +364,7 @@ void UnitSimulator::onBytes(const std::uint8_t* data, std::size_t len) {
 void UnitSimulator::reply(std::string_view bytes, int extraDelayMs) {
     const Faults f = faults();
     if (f.noAnswer) return;
-    const int delay = f.replyDelayMs + extraDelayMs;
-    if (delay > 0) std::this_thread::sleep_for(std::chrono::milliseconds(delay));
-    writeAll(f.prefixBytes + std::string(bytes));
+    enqueue(f.prefixBytes + std::string(bytes), f.replyDelayMs + extraDelayMs);
 }
 
 void UnitSimulator::onLine(const std::string& line) {
@@ -298,7 +387,7 @@ void UnitSimulator::onLine(const std::string& line) {
             expectedBlock_ = 0;
             staging_.fill(0);
         }
-        reply("OK\r\n");
+        reply("OK\r\n", f.okAfterMs);
     } else if (line == "ReadConfig" || line == "ReadCard") {
         block::Image image = line == "ReadConfig" ? configImage() : cardImage();
         if (f.corruptReadbackByte >= 0 &&
@@ -307,11 +396,11 @@ void UnitSimulator::onLine(const std::string& line) {
         }
         std::string bytes(reinterpret_cast<const char*>(image.data()), image.size());
         if (f.shortReadback) bytes.pop_back();
-        reply(bytes);
+        reply(bytes, f.readbackAfterMs);
     } else if (line == "InitConfig") {
         if (f.noOk || f.noInitOk) return;
         applyInitConfig();
-        reply("OK\r\n");
+        reply("OK\r\n", f.initAfterMs);
     }
     // Anything else (AddAuthor, DelAuthor, ExitAuthor, unknown lines) is only recorded.
 }
@@ -335,7 +424,7 @@ void UnitSimulator::onBlockFrame() {
             std::lock_guard lock(mutex_);
             mode_ = Mode::Command;
         }
-        reply("Error\r\n", f.statusDelayMs);
+        reply("Error\r\n" + f.afterStatus, f.statusAfterMs);
         return;
     }
     bool complete = false;
@@ -351,7 +440,7 @@ void UnitSimulator::onBlockFrame() {
     }
     ++blocksAccepted_;
     if (complete && !statePath_.empty()) saveState(statePath_);
-    reply(complete ? "Complete\r\n" : "Ready\r\n", f.statusDelayMs);
+    reply((complete ? "Complete\r\n" : "Ready\r\n") + f.afterStatus, f.statusAfterMs);
 }
 
 void UnitSimulator::applyInitConfig() {
@@ -415,13 +504,27 @@ std::string UnitSimulator::control(const std::string& line) {
             f.corruptReadbackByte = value.empty() ? -1 : n;
         else if (name == "short-readback")
             f.shortReadback = n != 0;
-        else if (name == "status-delay")
-            f.statusDelayMs = n;
+        else if (name == "after-status")
+            f.afterStatus = value;
+        else if (name == "status-after" || name == "status-delay")
+            f.statusAfterMs = n;
+        else if (name == "ok-after")
+            f.okAfterMs = n;
+        else if (name == "readback-after")
+            f.readbackAfterMs = n;
+        else if (name == "init-after")
+            f.initAfterMs = n;
+        else if (name == "iot-after")
+            f.iotAfterMs = n;
         else
             return "error: unknown fault " + name;
         setFaults(f);
     } else if (cmd == "iot") {
         return iot_.control(rest);
+    } else if (cmd == "baud") {
+        if (rest.empty() || rest.find_first_not_of("0123456789") != std::string::npos)
+            return "error: baud N (0: no line speed)";
+        setBaud(std::atoi(rest.c_str()));
     } else if (cmd == "faults" && rest == "clear") {
         setFaults(Faults{});
     } else if (cmd == "lines") {
@@ -432,8 +535,9 @@ std::string UnitSimulator::control(const std::string& line) {
     } else if (cmd == "help") {
         return "frame TEXT | pc NAME | swipe NUMBER | raw HEX | info KEY VALUE | "
                "fault no-answer|delay MS|prefix TEXT|no-ok|no-init-ok|error-at-block "
-               "N|corrupt-readback N|"
-               "short-readback|status-delay MS | faults clear | lines | iot help";
+               "N|corrupt-readback N|short-readback|after-status TEXT|ok-after MS|"
+               "status-after MS|readback-after MS|init-after MS|iot-after MS | faults clear | "
+               "baud N | lines | iot help";
     } else {
         return "error: unknown command " + cmd + " (try help)";
     }
