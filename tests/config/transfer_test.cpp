@@ -136,6 +136,46 @@ TEST_F(TransferTest, FaultsShowTheirMessage) {
     }
 }
 
+// On the line, a unit that takes its time is waited for, and a byte behind a block's status
+// spoils it even when it comes after the status.
+TEST_F(TransferTest, TheUnitsOwnPaceOnTheLine) {
+    test::InsertCards(db.path, 340);
+    sim::Faults slow;
+    slow.okAfterMs = 300;
+    slow.statusAfterMs = 80;
+    slow.readbackAfterMs = 50;
+    slow.initAfterMs = 1500;
+    sim::Faults stray;
+    stray.afterStatus = "x";
+    const struct {
+        bool cards;
+        sim::Faults faults;
+        const char* message;
+    } cases[] = {
+        {false, slow, "写配置成功，校验成功！"},
+        {true, slow, "写卡成功，校验成功！"},
+        {false, stray, "写配置失败1！"},
+        {true, stray, "写卡失败1！"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message);
+        notifier.clear();
+        unit.setFaults(c.faults);
+        const int before = unit.blocksAccepted();
+        EXPECT_EQ(c.cards ? WriteCards(link, db.path, notifier, progress)
+                          : WriteConfiguration(link, db.path, notifier, progress),
+                  c.faults.afterStatus.empty());
+        EXPECT_EQ(notifier.texts(), Strings{c.message});
+        // The unit took the first block; the program refused its status.
+        if (!c.faults.afterStatus.empty()) {
+            EXPECT_GE(unit.blocksAccepted() - before, 1);
+        }
+        unit.setFaults({});
+        EXPECT_TRUE(test::WaitUntil([&] { return !unit.receivingBlocks(); }));
+        expectReceiverRuns();
+    }
+}
+
 TEST_F(TransferTest, AParserWarningDoesNotStopTheWrite) {
     test::RecordingNotifier quiet;
     ASSERT_TRUE(SetConfigValue(db.path, quiet, "Gateway", ""));

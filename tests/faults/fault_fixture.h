@@ -16,6 +16,7 @@
 
 #include "config_test_support.h"
 #include "config_texts.h"
+#include "test_clock.h"
 #include "test_support.h"
 #include "unit_link_fixture.h"
 
@@ -48,14 +49,21 @@ inline std::string FileBytes(const std::string& path) {
     return ss.str();
 }
 
-// The link on the simulated unit, with the checks every fault row makes.
+// The link on the simulated unit, with the checks every fault row makes. Its clock can be
+// hurried once the unit has said all it will say, so that waiting out a silent unit's budget
+// costs a fraction of it.
 class FaultFixture : public UnitLinkFixture {
   protected:
+    void SetUp() override {
+        UnitLinkFixture::SetUp();
+        link.SetClock(clock);
+    }
+
     // Runs a transfer that reaches the blocks. The simulated unit must answer each block within
-    // the ten 1 ms polls of the status wait (and "OK" within 100); on a machine busy with other
-    // work its thread can be held up longer, which shows as the no-status (or no-OK) message
-    // where the row expects another outcome or more blocks. Such a run says nothing about the
-    // row, so it is run again, at most eight times in all.
+    // the status wait (and "OK" within its budget); on a machine busy with other work its
+    // thread can be held up longer, which shows as the no-status (or no-OK) message where the
+    // row expects another outcome or more blocks. Such a run says nothing about the row, so it
+    // is run again, at most eight times in all.
     bool runTransfer(const std::function<bool()>& transfer, const char* noStatus,
                      const Strings& expected, int expectedBlocks, sim::UnitSimulator& from) {
         const char* noOk = std::string(noStatus) == texts::kWriteConfigFailed1
@@ -81,6 +89,7 @@ class FaultFixture : public UnitLinkFixture {
     std::string dbBytes() const { return FileBytes(db.path); }
 
     int blocksInLastRun = 0;  // blocks the unit took in the last runTransfer
+    HurriedClock clock;
 };
 
 }  // namespace ketrel::test

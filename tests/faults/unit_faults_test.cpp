@@ -24,15 +24,24 @@ const char* NoStatus(Transfer t) {
     return t == Transfer::Config ? texts::kWriteConfigFailed1 : texts::kWriteCardFailed1;
 }
 
-// A progress view that lets a test act at the moment a block's status has been taken.
+// A progress view that lets a test act at the moment a block's status has been taken, or a
+// step begins.
 class HookedProgress : public RecordingProgress {
   public:
     void setPosition(int position) override {
         RecordingProgress::setPosition(position);
         if (onPosition) onPosition(position);
     }
+    void setStepText(const std::string& text) override {
+        RecordingProgress::setStepText(text);
+        if (onStep) onStep(text);
+    }
     std::function<void(int)> onPosition;
+    std::function<void(const std::string&)> onStep;
 };
+
+// Once the unit has nothing more to say, the rest of a budget passes twenty times as fast.
+constexpr int kHurry = 20;
 
 class UnitFaults : public FaultFixture {
   protected:
@@ -59,6 +68,8 @@ struct LineCase {
     sim::Faults faults;
     Strings messages;
     int blocksAccepted;
+    // The step from which the unit stays silent ("" from the start, nullptr: it answers late).
+    const char* silentFrom = nullptr;
 };
 
 sim::Faults With(void (*set)(sim::Faults&)) {
@@ -73,12 +84,14 @@ TEST_F(UnitFaults, SilentSlowGarbledOrRefusingUnit) {
          Transfer::Config,
          With([](sim::Faults& f) { f.noAnswer = true; }),
          {texts::kWriteConfigFailed3},
-         0},
+         0,
+         ""},
         {"silent",
          Transfer::Cards,
          With([](sim::Faults& f) { f.noAnswer = true; }),
          {texts::kWriteCardFailed3},
-         0},
+         0,
+         ""},
         // Beyond the 100 ticks for "OK": the answer comes after the transfer gave up.
         {"slow to answer",
          Transfer::Config,
@@ -110,7 +123,8 @@ TEST_F(UnitFaults, SilentSlowGarbledOrRefusingUnit) {
          Transfer::Config,
          With([](sim::Faults& f) { f.noInitOk = true; }),
          {texts::kReplyTimeout},
-         8},
+         8,
+         texts::kAwaitingUnit},
     };
     for (int block = 0; block < 8; ++block) {
         sim::Faults f;
@@ -126,9 +140,17 @@ TEST_F(UnitFaults, SilentSlowGarbledOrRefusingUnit) {
                      std::to_string(c.faults.errorAtBlock));
         unit.setFaults(c.faults);
         const std::string dbBefore = dbBytes();
-        const bool ok =
-            runTransfer([&] { return RunTransfer(c.transfer, link, db.path, notifier, progress); },
-                        NoStatus(c.transfer), c.messages, c.blocksAccepted, unit);
+        HookedProgress steps;
+        steps.onStep = [&](const std::string& step) {
+            if (c.silentFrom && step == c.silentFrom) clock.hurry(kHurry);
+        };
+        const bool ok = runTransfer(
+            [&] {
+                clock.hurry(c.silentFrom && !*c.silentFrom ? kHurry : 1);
+                return RunTransfer(c.transfer, link, db.path, notifier, steps);
+            },
+            NoStatus(c.transfer), c.messages, c.blocksAccepted, unit);
+        clock.hurry(1);
         EXPECT_FALSE(ok);
         EXPECT_EQ(notifier.texts(), c.messages);
         EXPECT_EQ(blocksInLastRun, c.blocksAccepted);
@@ -268,15 +290,21 @@ TEST_F(UnitFaults, GatewayExchangeFaults) {
          with([](sim::IotFaults& f) { f.replyText = "IoTAckData:x;y\r\n"; })},
         {"a byte after the reply", with([](sim::IotFaults& f) { f.trailingByte = true; })},
     };
+    // Every row ends in the wait's time-out: the unit says what it has to say at once.
+    clock.hurry(kHurry);
     for (const auto& [name, faults] : cases) {
         SCOPED_TRACE(name);
         unit.iot().setFaults(faults);
+        // On the line a byte that follows the line feed may come a poll too late to spoil the
+        // reply; this row is about one that is already there.
+        unit.setBaud(faults.trailingByte ? 0 : sim::UnitSimulator::kLineBaud);
         notifier.clear();
         WithinBudget([&] { gateway.WriteName("room-12"); });
         EXPECT_EQ(notifier.texts(), Strings{texts::kIoTTimeout});
         unit.iot().setFaults({});
         expectReceiverRuns();
     }
+    unit.setBaud(sim::UnitSimulator::kLineBaud);
 
     // Unplugged while the program waits for the reply.
     unit.iot().setFaults(cases[0].second);
@@ -288,6 +316,7 @@ TEST_F(UnitFaults, GatewayExchangeFaults) {
     notifier.clear();
     WithinBudget([&] { gateway.WriteName("room-12"); });
     puller.join();
+    clock.hurry(1);
     EXPECT_EQ(notifier.texts(), Strings{texts::kIoTTimeout});
     expectUnplugHandled();
 }

@@ -76,7 +76,7 @@ void PrintTo(const ReplyFault& c, std::ostream* os) { *os << c.name; }
 class GatewayReplies : public GatewayExchange, public ::testing::WithParamInterface<ReplyFault> {};
 
 TEST_P(GatewayReplies, EachReplyHasItsMessage) {
-    unit.iot().setFaults(GetParam().faults);
+    setFaults(GetParam().faults);
     gateway.WriteName("ab");
     EXPECT_EQ(LastLine(), "IoTSetData:250,25185,0,0,0,0,0,0,0,8");
     EXPECT_EQ(notifier.texts(), std::vector<std::string>{GetParam().message});

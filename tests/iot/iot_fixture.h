@@ -8,6 +8,7 @@
 #include "receive_thread.h"
 #include "serial_link.h"
 #include "smart_socket.h"
+#include "test_clock.h"
 #include "test_support.h"
 #include "unit_simulator.h"
 
@@ -43,8 +44,16 @@ class IotFixture : public ::testing::Test {
         link.AttachReceiver(&receiver);
         ASSERT_TRUE(receiver.start());
         ASSERT_TRUE(link.ConnectCommPort(unit.portPath())) << link.PortFailureHint(unit.portPath());
+        link.SetClock(clock);
     }
     void TearDown() override { receiver.stop(); }
+
+    // Sets the faults of the gateway and socket. The wait for a device that never answers, or
+    // whose answer is in at once, runs out in a twentieth of its 4.7 s or 7.8 s.
+    void setFaults(const sim::IotFaults& faults, bool answerIsInAtOnce = false) {
+        unit.iot().setFaults(faults);
+        clock.hurry(faults.noReply || answerIsInAtOnce ? 20 : 1);
+    }
 
     // The receive thread is no longer paused and reads the port again.
     void ExpectReceiverRunning() {
@@ -68,6 +77,7 @@ class IotFixture : public ::testing::Test {
 
     sim::UnitSimulator unit;
     RecordingNotifier notifier;
+    HurriedClock clock;
     SerialLink link{notifier};
     ReceiveThread receiver{link.CommHandle(), [](frame::Ring&) { return 0; }};
 };

@@ -32,7 +32,7 @@ TEST_F(SocketExchange, SettingsAreWrittenAndEachReplyHasItsMessage) {
                           {silent, texts::kIoTTimeout}};
     for (const auto& c : cases) {
         notifier.clear();
-        unit.iot().setFaults(c.faults);
+        setFaults(c.faults);
         socket.WriteSettings({560, 560, 1690, 65535, 65535});
         EXPECT_EQ(LastLine(), "IoTSetData:0,560,560,1690,65535,65535,0,0,0,8");
         EXPECT_EQ(notifier.texts(), std::vector<std::string>{c.message});
@@ -40,7 +40,7 @@ TEST_F(SocketExchange, SettingsAreWrittenAndEachReplyHasItsMessage) {
     }
     EXPECT_EQ(notifier.messages()[0].caption, texts::kCaptionError);
     notifier.clear();
-    unit.iot().setFaults({});
+    setFaults({});
     socket.WriteSettings({300, 400, 1999, 3, 0});
     EXPECT_EQ(notifier.messages()[0].caption, texts::kCaptionNotice);
     EXPECT_EQ(notifier.messages()[0].icon, MessageIcon::Warning);
@@ -52,7 +52,12 @@ TEST_F(SocketExchange, SettingsAreWrittenAndEachReplyHasItsMessage) {
 
 TEST_F(SocketExchange, LearnShowsTheEightBytesAndTheWidthsAndReadGivesThemBack) {
     unit.iot().setCodeToLearn({4660, 22136, 39612, 57072});
+    // The remote is pressed a while after the click: the wait gives a person seconds.
+    sim::Faults remoteLater;
+    remoteLater.iotAfterMs = 1500;
+    unit.setFaults(remoteLater);
     socket.Learn(0);
+    unit.setFaults({});
     EXPECT_EQ(LastLine(), "IoTSetCmd:0,32");
     EXPECT_EQ(view.code, "34 12 78 56 BC 9A F0 DE");
     EXPECT_EQ(view.widths, "启始位有载波宽度:4660ms,无载波宽度:22136ms");
@@ -96,7 +101,7 @@ TEST_F(SocketExchange, ABadDataReplyLeavesTheDisplayEmpty) {
         } else {
             f.noReply = true;
         }
-        unit.iot().setFaults(f);
+        setFaults(f, true);
         c.learn ? socket.Learn(2) : socket.Read(2);
         EXPECT_EQ(view.status, c.status) << (c.reply ? c.reply : "no reply");
         EXPECT_EQ(view.code, "");
@@ -126,7 +131,7 @@ TEST_F(SocketExchange, CalibrationsWaitForTheirStatusReply) {
     };
     for (const auto& c : cases) {
         const std::size_t before = unit.receivedLines().size();
-        unit.iot().setFaults(c.faults);
+        setFaults(c.faults);
         (socket.*c.run)();
         WaitForLines(before + 1);
         EXPECT_EQ(LastLine(), c.line);

@@ -1,10 +1,11 @@
-// The transaction primitives against the simulated unit: exact replies, poll budgets, purges.
+// The transaction primitives against the simulated unit: exact replies, time budgets, purges.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <thread>
 
 #include "link_fixture.h"
+#include "test_clock.h"
 #include "texts.h"
 
 namespace ketrel {
@@ -13,33 +14,60 @@ namespace {
 using namespace std::chrono_literals;
 using namespace std::string_literals;
 
+// The waits run on a clock that moves only while they sleep: the time a wait took is the number
+// of its polls, whatever else the machine does.
 class WireTest : public test::LinkFixture {
   protected:
     void SetUp() override {
         LinkFixture::SetUp();
         ASSERT_TRUE(link.OpenCommPort(unit.portPath()));
+        link.SetClock(clock);
     }
     // Lets the unit's bytes reach the program's input queue before the wait starts.
     void unitSends(const std::string& bytes) {
+        link.CommHandle().purge();
+        if (bytes.empty()) return;
         unit.sendRaw(bytes);
         ASSERT_TRUE(test::WaitUntil(
             [&] { return link.CommHandle().queuedInput() >= static_cast<int>(bytes.size()); }));
     }
+    // A wait that had its answer in hand ended at the first poll after it was complete; any other
+    // ran out its whole budget.
+    void expectEnded(bool atOnce, LinkClock::Duration budget, const std::string& what) {
+        if (atOnce) {
+            EXPECT_LT(clock.elapsed(), 5ms) << what << ": the answer was in, the wait went on";
+        } else {
+            EXPECT_GE(clock.elapsed(), budget) << what << ": gave up before its budget";
+            EXPECT_LT(clock.elapsed(), budget + kPollSleep) << what;
+        }
+        clock.reset();
+    }
+    test::ManualClock clock;
 };
 
 TEST_F(WireTest, WaitForOkAcceptsOnlyTheExactFourBytes) {
-    const std::vector<std::pair<std::string, bool>> cases = {
-        {"OK\r\n", true}, {"OK\r\nX", false}, {"ok\r\n", false}, {"OK\n\r", false},
-        {"OK\r", false},  {"", false},        {"NO\r\n", false}, {"OK\0\r"s, false},
+    struct Case {
+        std::string reply;
+        bool ok;
+        bool atOnce;  // four bytes or more are in: the wait looks at them at once
     };
-    for (const auto& [reply, expected] : cases) {
-        link.CommHandle().purge();
-        if (!reply.empty()) unitSends(reply);
-        EXPECT_EQ(link.WaitForOk(20), expected) << "reply of " << reply.size() << " bytes";
+    const Case cases[] = {
+        {"OK\r\n", true, true},  {"OK\r\nX", false, true}, {"ok\r\n", false, true},
+        {"OK\n\r", false, true}, {"NO\r\n", false, true},  {"OK\0\r"s, false, true},
+        {"OK\r", false, false},  {"", false, false},
+    };
+    for (int polls : {100, 1000}) {
+        for (const auto& c : cases) {
+            unitSends(c.reply);
+            EXPECT_EQ(link.WaitForOk(polls), c.ok) << "reply of " << c.reply.size() << " bytes";
+            // 100 ticks are 1.56 s, 1000 are 15.6 s: time for the unit on a real line.
+            expectEnded(c.atOnce, polls * 15625us, std::to_string(c.reply.size()) + " bytes");
+        }
     }
 }
 
 TEST_F(WireTest, WaitForOkSeesAReplyThatArrivesInPiecesWithinTheBudget) {
+    link.SetClock(LinkClock::System());
     std::thread late([&] {
         std::this_thread::sleep_for(5ms);
         unit.sendRaw("OK");
@@ -50,6 +78,8 @@ TEST_F(WireTest, WaitForOkSeesAReplyThatArrivesInPiecesWithinTheBudget) {
     late.join();
 }
 
+// A status ends the wait once the line has been quiet behind it; anything else is classified
+// after the ten rounds of 15.6 ms.
 TEST_F(WireTest, WaitForStatusClassifiesTheWholeReply) {
     const std::vector<std::pair<std::string, int>> cases = {
         {"Ready\r\n", SerialLink::kStatusReady},
@@ -59,18 +89,18 @@ TEST_F(WireTest, WaitForStatusClassifiesTheWholeReply) {
         {"", SerialLink::kStatusNone},
         {"Ready\r\nReady\r\n", SerialLink::kStatusNone},
         {"xReady\r\n", SerialLink::kStatusNone},
+        {"Ready\r\nx", SerialLink::kStatusNone},
         {std::string(700, 'R'), SerialLink::kStatusNone},  // more than the buffer holds
     };
     for (const auto& [reply, expected] : cases) {
-        link.CommHandle().purge();
-        if (!reply.empty()) unitSends(reply);
+        unitSends(reply);
         EXPECT_EQ(link.WaitForStatus(), expected) << reply.substr(0, 20);
+        expectEnded(expected != SerialLink::kStatusNone, 156250us, reply.substr(0, 20));
     }
 }
 
 TEST_F(WireTest, ReadBlockNeedsExactly2048QueuedBytes) {
     for (const std::size_t size : {2047u, 2048u, 2049u}) {
-        link.CommHandle().purge();
         std::string bytes(size, '\0');
         for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>(i * 7 + 3);
         unitSends(bytes);
@@ -78,6 +108,7 @@ TEST_F(WireTest, ReadBlockNeedsExactly2048QueuedBytes) {
         std::size_t count = 99;
         const bool ok = link.ReadBlock(buffer, count);
         EXPECT_EQ(ok, size == 2048) << size;
+        expectEnded(size >= 2048, 1562500us, std::to_string(size) + " bytes");
         if (size == 2048) {
             EXPECT_EQ(count, 2048u);
             EXPECT_EQ(std::memcmp(buffer, bytes.data(), 2048), 0);

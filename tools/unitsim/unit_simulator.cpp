@@ -147,6 +147,7 @@ void UnitSimulator::writeLoop() {
         transmit(item, lineFree);
         lock.lock();
         sent_ = item.number;
+        lastSent_ = Clock::now();
         outChanged_.notify_all();
     }
 }
@@ -172,6 +173,11 @@ void UnitSimulator::transmit(const Outgoing& item, Clock::time_point& lineFree) 
         }
         if (done < size) std::this_thread::sleep_until(start + (done + 1) * charTime);
     }
+}
+
+bool UnitSimulator::quietSince(Clock::duration quiet) {
+    std::lock_guard lock(outMutex_);
+    return outQueue_.empty() && sent_ == queued_ && Clock::now() - lastSent_ >= quiet;
 }
 
 bool UnitSimulator::writeToLine(const char* data, std::size_t len) {
@@ -310,8 +316,10 @@ void UnitSimulator::run() {
                     if (mode_ == Mode::Command) lines_.push_back(idleLine = pending_);
                     pending_.clear();
                     mode_ = Mode::Command;
-                } else if (mode_ == Mode::Block && idleGaps >= kBlockAbandonGaps) {
-                    // The program gave up between two blocks: listen for commands again.
+                } else if (mode_ == Mode::Block && idleGaps >= kBlockAbandonGaps &&
+                           quietSince(kBlockAbandonGaps * std::chrono::milliseconds(kIdleGapMs))) {
+                    // The program gave up between two blocks: listen for commands again. (A unit
+                    // slow to say "OK" or to give a status has not been answered yet.)
                     mode_ = Mode::Command;
                 }
             }

@@ -124,6 +124,8 @@ class UnitSimulator {
     void writeLoop();
     void transmit(const Outgoing& item, Clock::time_point& lineFree);
     bool writeToLine(const char* data, std::size_t len);
+    // Nothing waits to go out, and the last byte went out at least this long ago.
+    bool quietSince(Clock::duration quiet);
     void applyInitConfig();
 
     int masterFd_ = -1;
@@ -139,6 +141,7 @@ class UnitSimulator {
     std::deque<Outgoing> outQueue_;
     std::uint64_t queued_ = 0;
     std::uint64_t sent_ = 0;
+    Clock::time_point lastSent_{};
     std::atomic<bool> stopping_{false};
     mutable std::mutex mutex_;  // state below
 
