@@ -26,6 +26,9 @@ int main(int argc, char** argv) {
     const double idleSeconds = argc > 2 ? std::atof(argv[2]) : 5.0;
 
     sim::UnitSimulator unit;
+    // The program's own reaction is measured: each frame is there at once, as when its last byte
+    // has just come off the line.
+    unit.setBaud(0);
     std::string error;
     if (!unit.start(&error)) {
         std::fprintf(stderr, "simulator: %s\n", error.c_str());

@@ -8,6 +8,7 @@
 #include <QProgressBar>
 #include <QStyle>
 #include <QTabWidget>
+#include <QTest>
 #include <QTimer>
 #include <QToolButton>
 #include <algorithm>
@@ -496,6 +497,44 @@ TEST_F(MainFrameTest, WritesFromTheRibbon) {
         unit.sendFrame("Model=" + marker);
         EXPECT_TRUE(PumpUntil([&] { return model() == marker; }));
     }
+}
+
+// A transfer waits seconds for a slow unit: meanwhile the window paints, says what it waits for,
+// and a click on 写配置 starts nothing.
+TEST_F(MainFrameTest, TheWindowStaysAliveDuringATransfer) {
+    CMainFrame& f = startAndSettle();
+    sim::Faults slow;
+    slow.initAfterMs = 600;
+    unit.setFaults(slow);
+    QToolButton* writeButton = nullptr;
+    for (auto* b : f.ribbon()->findChildren<QToolButton*>()) {
+        if (b->defaultAction() == f.command(cmd::ID_BUTTON_WRITE_SYS)) writeButton = b;
+    }
+    ASSERT_NE(writeButton, nullptr);
+    std::vector<std::string> stepsSeen;
+    bool ribbonGreyed = false;
+    QTimer watch;
+    watch.setInterval(30);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        stepsSeen.push_back(pane(StatusPanes::kStepText));
+        ribbonGreyed = ribbonGreyed || !f.ribbon()->isEnabled();
+        QTest::mouseClick(writeButton, Qt::LeftButton);
+        QTest::keyClick(&f, Qt::Key_Space);
+    });
+    watch.start();
+    f.command(cmd::ID_BUTTON_WRITE_SYS)->trigger();
+    watch.stop();
+    PumpFor(50);
+    EXPECT_EQ(notifier.texts(), std::vector<std::string>{"写配置成功，校验成功！"});
+    const auto lines = unit.receivedLines();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "WriteConfig"), 1);
+    EXPECT_GT(stepsSeen.size(), 20u) << "the window's timers stood still";
+    EXPECT_TRUE(ribbonGreyed);
+    EXPECT_TRUE(f.ribbon()->isEnabled());
+    for (const char* step : {"写入0%", "校验中…", "等待单元确认…"}) {
+        EXPECT_NE(std::find(stepsSeen.begin(), stepsSeen.end(), step), stepsSeen.end()) << step;
+    }
+    EXPECT_EQ(f.receiver().pauseCount(), 0);
 }
 
 }  // namespace
