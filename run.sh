@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# First run: installs what is missing, builds, and starts a simulated unit on a pseudo-terminal.
+# First run: installs what is missing, builds, and starts a simulated unit on a pseudo-terminal
+# that moves bytes at the speed of the unit's 115200-baud line.
 # With a display, the tray program runs connected to it; without one, the command line asks the
 # unit for its information and writes the configuration and the card list to it.
 set -euo pipefail
@@ -22,7 +23,7 @@ appdir=build/src/app  # config.ini, CONFIG and DEVICES of this build
 workdir=$(mktemp -d)
 sim_pid=
 trap '[ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null; rm -rf "$workdir"' EXIT
-"$sim" --link "$workdir/unit" --state "$workdir/unit.state" </dev/null >"$workdir/sim.out" 2>&1 &
+"$sim" --baud 115200 --link "$workdir/unit" --state "$workdir/unit.state" </dev/null >"$workdir/sim.out" 2>&1 &
 sim_pid=$!
 for _ in $(seq 50); do [ -e "$workdir/unit" ] && break; sleep 0.1; done
 echo "Simulated unit on $(readlink "$workdir/unit")"

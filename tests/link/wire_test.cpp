@@ -140,6 +140,24 @@ TEST_F(WireTest, PostCommandWithoutAPortSendsNothingAndSaysSo) {
     EXPECT_TRUE(unit.receivedLines().empty());
 }
 
+// The window handles its timers while an exchange waits for the unit: a line of theirs must not
+// land in the middle of the exchange, nor a message about it.
+TEST_F(WireTest, NoLineGoesOutWhileAnExchangeHoldsTheLine) {
+    {
+        SerialLink::Exchange exchange(link);
+        EXPECT_TRUE(link.exchangeActive());
+        EXPECT_FALSE(link.PostCommand(frame::kGetInfo));
+        EXPECT_FALSE(link.RequirePort());
+    }
+    EXPECT_FALSE(link.exchangeActive());
+    EXPECT_TRUE(notifier.texts().empty());
+    EXPECT_EQ(receiver.pauseCount(), 0);
+    std::this_thread::sleep_for(20ms);
+    EXPECT_TRUE(unit.receivedLines().empty());
+    EXPECT_TRUE(link.PostCommand(frame::kGetInfo));
+    EXPECT_TRUE(test::WaitUntil([&] { return unit.receivedLines().size() == 1; }));
+}
+
 TEST_F(WireTest, ThePortIsExclusiveWithinTheProcess) {
     SerialPort second;
     EXPECT_FALSE(second.open(unit.portPath()));
