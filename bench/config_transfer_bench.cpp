@@ -24,8 +24,7 @@ double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(
 class ByteCounter : public TrafficObserver {
   public:
     explicit ByteCounter(TrafficObserver* next) : next_(next) {}
-    void onTraffic(TrafficDirection direction, const std::uint8_t* data,
-                   std::size_t len) override {
+    void onTraffic(TrafficDirection direction, const std::uint8_t* data, std::size_t len) override {
         bytes += len;
         if (next_) next_->onTraffic(direction, data, len);
     }
