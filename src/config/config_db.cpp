@@ -2,7 +2,10 @@
 
 #include <sqlite3.h>
 
+#include <strings.h>
+
 #include "config_statements.h"
+#include "sqlite_limits.h"
 
 namespace ketrel {
 
@@ -31,7 +34,74 @@ std::string ExecMessage(std::string_view table) {
     return "sqlite3_exec for " + std::string(table) + " error!!!";
 }
 
+// The columns of the result against the table's own, names compared as SQLite compares them.
+const TableSpec* WrongShape(sqlite3_stmt* st, std::string_view table, std::string_view statement) {
+    if (statement.substr(0, 8) != "select *") return nullptr;
+    for (const TableSpec& spec : ConfigTableSpecs()) {
+        if (table != spec.name) continue;
+        const int columns = sqlite3_column_count(st);
+        if (columns != static_cast<int>(spec.columns.size())) return &spec;
+        for (int c = 0; c < columns; ++c) {
+            const char* name = sqlite3_column_name(st, c);
+            if (!name || strcasecmp(name, spec.columns[static_cast<std::size_t>(c)]) != 0)
+                return &spec;
+        }
+    }
+    return nullptr;
+}
+
+// Runs the select into rows; false, with what was wrong in problem (or nothing to add), when the
+// table is no real table, has other columns, or holds more than any real one.
+bool RunSelect(sqlite3* db, const std::string& statement, std::string_view table, SqlRows& rows,
+               std::string& problem) {
+    if (!IsRealTable(db, table)) return false;
+    sqlite3_stmt* st = nullptr;
+    int rc = sqlite3_prepare_v2(db, statement.c_str(), -1, &st, nullptr);
+    if (rc == SQLITE_OK) {
+        if (const TableSpec* spec = WrongShape(st, table, statement)) {
+            problem = "\n" + WrongColumnsText(*spec);
+            rc = SQLITE_ERROR;
+        }
+    }
+    if (rc == SQLITE_OK) {
+        const int columns = sqlite3_column_count(st);
+        while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+            if (rows.size() == ConfigDb::kMaxRows) break;
+            SqlRow row;
+            row.reserve(static_cast<std::size_t>(columns));
+            for (int c = 0; c < columns; ++c) {
+                const auto* cell = reinterpret_cast<const char*>(sqlite3_column_text(st, c));
+                row.emplace_back(
+                    cell ? std::string(cell, static_cast<std::size_t>(sqlite3_column_bytes(st, c)))
+                         : std::string());
+            }
+            rows.push_back(std::move(row));
+        }
+    }
+    sqlite3_finalize(st);
+    return rc == SQLITE_DONE;
+}
+
 }  // namespace
+
+const std::vector<TableSpec>& ConfigTableSpecs() {
+    static const std::vector<TableSpec> definitions = {
+        {"SystemConfig", {"ID", "Name", "Value"}},
+        {"SPChannel", {"SPNumber", "ChannelName", "Protocol", "Model"}},
+        {"SPTxCode", {"ID", "SPNumber", "CodeName", "Code"}},
+        {"IRChannel", {"IRNumber", "ChannelName", "Protocol", "Model"}},
+        {"IRTxCode", {"ID", "IRNumber", "CodeName", "Code"}},
+        {"KeyCode", {"Id", "KeyName", "Code1", "Code2", "Code3", "Code4", "Code5"}},
+        {"Card", {"ID", "Enter", "Leave"}},
+    };
+    return definitions;
+}
+
+std::string WrongColumnsText(const TableSpec& table) {
+    std::string names;
+    for (const char* c : table.columns) names += (names.empty() ? "" : ", ") + std::string(c);
+    return "列名或列的顺序不对，应为：" + names;
+}
 
 ConfigDb::ConfigDb(std::string path, Notifier& notifier, const char* openFailure)
     : path_(std::move(path)), notifier_(notifier), openFailure_(openFailure) {}
@@ -89,32 +159,16 @@ std::optional<SqlRows> ConfigDb::fetch(std::string_view format, std::initializer
         notifier_.show(openFailure_, kNoCaption, MessageIcon::None);
         return std::nullopt;
     }
-    char** result = nullptr;
-    int rows = 0;
-    int columns = 0;
-    char* error = nullptr;
-    const int rc = sqlite3_get_table(db, statement->c_str(), &result, &rows, &columns, &error);
-    sqlite3_free(error);
+    const SqliteWorkLimit limit(db, kMaxWork);
+    SqlRows rows;
+    std::string problem;
+    const bool ok = RunSelect(db, *statement, table, rows, problem);
     sqlite3_close(db);
-    if (rc != SQLITE_OK) {
-        sqlite3_free_table(result);
-        notifier_.show(GetTableMessage(table), kNoCaption, MessageIcon::None);
+    if (!ok) {
+        notifier_.show(GetTableMessage(table) + problem, kNoCaption, MessageIcon::None);
         return std::nullopt;
     }
-    SqlRows out;
-    out.reserve(static_cast<std::size_t>(rows));
-    // Row 0 of the result holds the column names.
-    for (int r = 1; r <= rows; ++r) {
-        SqlRow row;
-        row.reserve(static_cast<std::size_t>(columns));
-        for (int c = 0; c < columns; ++c) {
-            const char* cell = result[r * columns + c];
-            row.emplace_back(cell ? cell : "");
-        }
-        out.push_back(std::move(row));
-    }
-    sqlite3_free_table(result);
-    return out;
+    return rows;
 }
 
 bool ConfigDb::execute(std::string_view format, std::initializer_list<SqlArg> args,

@@ -35,6 +35,15 @@ class SqlArg {
 using SqlRow = std::vector<std::string>;
 using SqlRows = std::vector<SqlRow>;
 
+// The tables of the configuration database and their columns, in order.
+struct TableSpec {
+    const char* name;
+    std::vector<const char*> columns;
+};
+const std::vector<TableSpec>& ConfigTableSpecs();
+// "列名或列的顺序不对，应为：ID, Name, Value"
+std::string WrongColumnsText(const TableSpec& table);
+
 // The configuration database file. Nothing stays open: every call opens the file, runs one
 // statement and closes it again, so the user may replace or copy the file between two dialogs.
 //
@@ -47,6 +56,10 @@ class ConfigDb {
   public:
     // How long a statement waits for a database locked by another program before it fails.
     static constexpr int kBusyTimeoutMs = 2000;
+    // No table of the database comes near this; a file that holds more is refused.
+    static constexpr std::size_t kMaxRows = 100000;
+    // Million SQLite instructions a statement may take (far more than any real table needs).
+    static constexpr int kMaxWork = 200;
 
     // openFailure: the message for a file that cannot be opened; it depends on the caller
     // (texts::kOpenConfigFailed, kOpenConfigEditorFailed or kOpenCardFailed).
@@ -58,6 +71,8 @@ class ConfigDb {
 
     // A select: the result rows (column names excluded), every cell as text (NULL as empty
     // text). Nothing after showing "sqlite3_get_table for <table> error!!!" or the open message.
+    // The table must be a real table of the file, "select *" must give its columns in their
+    // order, and what is read is bounded (a file from outside may hold anything).
     std::optional<SqlRows> fetch(std::string_view format, std::initializer_list<SqlArg> args,
                                  std::string_view table) const;
     std::optional<SqlRows> fetch(std::string_view format, std::string_view table) const {

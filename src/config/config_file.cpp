@@ -17,6 +17,7 @@
 #include "config_file_texts.h"
 #include "config_texts.h"
 #include "image_layout.h"
+#include "sqlite_limits.h"
 #include "texts.h"
 
 namespace ketrel {
@@ -39,6 +40,16 @@ sqlite3* OpenExisting(const std::string& path) {
     }
     sqlite3_busy_timeout(db, ConfigDb::kBusyTimeoutMs);
     return db;
+}
+
+// A trigger anywhere (or a schema that cannot be read) counts.
+bool HasTriggers(sqlite3* db) {
+    sqlite3_stmt* st = nullptr;
+    int rc = sqlite3_prepare_v2(db, "select 1 from main.sqlite_master where type = 'trigger'", -1,
+                                &st, nullptr);
+    if (rc == SQLITE_OK) rc = sqlite3_step(st);
+    sqlite3_finalize(st);
+    return rc != SQLITE_DONE;
 }
 
 std::string QuoteName(std::string_view name) { return "\"" + std::string(name) + "\""; }
@@ -652,18 +663,45 @@ class DocumentReader {
 };
 
 bool ReadWholeFile(const std::string& path, std::string& out, std::string& reason) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    // Not blocking on open: a FIFO in the file's place must not hang the program.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
         reason = std::strerror(errno);
         return false;
     }
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    if (in.bad()) {
-        reason = std::strerror(errno);
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        reason = texts::kNotARegularFile;
+        ::close(fd);
         return false;
     }
-    out = buffer.str();
+    if (st.st_size > static_cast<off_t>(kMaxConfigFileSize)) {
+        reason = Format(texts::kFileTooLarge, static_cast<long long>(st.st_size),
+                        kMaxConfigFileSize >> 20);
+        ::close(fd);
+        return false;
+    }
+    out.clear();
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            reason = std::strerror(errno);
+            ::close(fd);
+            return false;
+        }
+        if (n == 0) break;
+        out.append(buffer, static_cast<std::size_t>(n));
+        // It may have grown since it was looked at.
+        if (out.size() > kMaxConfigFileSize) {
+            reason = Format(texts::kFileTooLarge, static_cast<long long>(out.size()),
+                            kMaxConfigFileSize >> 20);
+            ::close(fd);
+            return false;
+        }
+    }
+    ::close(fd);
     return true;
 }
 
@@ -710,19 +748,6 @@ bool WriteWholeFile(const std::string& path, const std::string& content, std::st
 
 }  // namespace
 
-const std::vector<TableSpec>& ConfigTableSpecs() {
-    static const std::vector<TableSpec> definitions = {
-        {"SystemConfig", {"ID", "Name", "Value"}},
-        {"SPChannel", {"SPNumber", "ChannelName", "Protocol", "Model"}},
-        {"SPTxCode", {"ID", "SPNumber", "CodeName", "Code"}},
-        {"IRChannel", {"IRNumber", "ChannelName", "Protocol", "Model"}},
-        {"IRTxCode", {"ID", "IRNumber", "CodeName", "Code"}},
-        {"KeyCode", {"Id", "KeyName", "Code1", "Code2", "Code3", "Code4", "Code5"}},
-        {"Card", {"ID", "Enter", "Leave"}},
-    };
-    return definitions;
-}
-
 std::string FileProblem::Describe() const {
     std::string out;
     auto part = [&out](const std::string& text) {
@@ -756,6 +781,7 @@ std::optional<ConfigTables> ReadConfigTables(const std::string& databasePath, st
         if (error) *error = texts::kOpenConfigFailed;
         return std::nullopt;
     }
+    const SqliteWorkLimit limit(db, ConfigDb::kMaxWork);
     // One snapshot: a dialog writing meanwhile cannot give a file half old, half new.
     sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
     ConfigTables tables;
@@ -764,12 +790,15 @@ std::optional<ConfigTables> ReadConfigTables(const std::string& databasePath, st
         table.name = definition.name;
         const std::string select = "select * from " + QuoteName(definition.name);
         sqlite3_stmt* st = nullptr;
-        int rc = sqlite3_prepare_v2(db, select.c_str(), -1, &st, nullptr);
+        int rc = IsRealTable(db, definition.name)
+                     ? sqlite3_prepare_v2(db, select.c_str(), -1, &st, nullptr)
+                     : SQLITE_ERROR;
         if (rc == SQLITE_OK) {
             const int columns = sqlite3_column_count(st);
             for (int c = 0; c < columns; ++c)
                 table.columns.emplace_back(sqlite3_column_name(st, c));
             while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+                if (table.rows.size() == ConfigDb::kMaxRows) break;
                 SqlRow row;
                 for (int c = 0; c < columns; ++c) {
                     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(st, c));
@@ -842,11 +871,7 @@ void ValidateConfigTables(const ConfigTables& tables, FileProblems& problems) {
         const std::vector<std::string> expected(definition.columns.begin(),
                                                 definition.columns.end());
         if (table->columns != expected) {
-            std::string names;
-            for (const char* c : definition.columns)
-                names += (names.empty() ? "" : ", ") + std::string(c);
-            problems.push_back(
-                {table->line, definition.name, 0, {}, "列名或列的顺序不对，应为：" + names});
+            problems.push_back({table->line, definition.name, 0, {}, WrongColumnsText(definition)});
             continue;
         }
         const TableChecker checker(*table, problems);
@@ -878,18 +903,22 @@ bool ReplaceConfigTables(const std::string& databasePath, const ConfigTables& ta
         if (error) *error = texts::kOpenConfigFailed;
         return false;
     }
-    auto fail = [&](const std::string& text) {
-        if (error) *error = WithReason(text, db);
+    auto fail = [&](const std::string& text, bool withReason = true) {
+        if (error) *error = withReason ? WithReason(text, db) : text;
         sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
         sqlite3_close(db);
         return false;
     };
+    // The schema comes with the file: its functions may not run with side effects.
+    sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
     // Taken at once, so no other writer can slip in between the check and the commit.
     if (sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) {
         return fail(std::string(texts::kOpenConfigFailed));
     }
+    if (HasTriggers(db)) return fail(texts::kImportTriggers, false);
     for (const ConfigTable& table : tables) {
         const std::string execFailed = "sqlite3_exec for " + table.name + " error!!!";
+        if (!IsRealTable(db, table.name)) return fail(execFailed);
         const std::string remove = "delete from " + QuoteName(table.name);
         if (sqlite3_exec(db, remove.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) {
             return fail(execFailed);

@@ -29,6 +29,8 @@ namespace ketrel {
 
 inline constexpr const char* kConfigFileFormat = "ketrel-config";
 inline constexpr int kConfigFileVersion = 1;
+// A file larger than this is refused before it is read.
+inline constexpr std::size_t kMaxConfigFileSize = std::size_t{16} << 20;
 
 // One table as the file and the database hold it.
 struct ConfigTable {
@@ -58,11 +60,6 @@ struct FileProblem {
 using FileProblems = std::vector<FileProblem>;
 
 // The tables of the database, in the order of the file, with their columns.
-struct TableSpec {
-    const char* name;
-    std::vector<const char*> columns;
-};
-const std::vector<TableSpec>& ConfigTableSpecs();
 
 // Every table of the database at path, read in one snapshot. Nothing, with the program's
 // database message in *error, when the file cannot be opened or a table not read.

@@ -1,5 +1,7 @@
 #include "config_file_json.h"
 
+#include <unordered_set>
+
 #include <cstdint>
 #include <cstdio>
 
@@ -144,13 +146,15 @@ class Parser {
             advance(1);
             return true;
         }
+        // Looked up by hash: a file with a huge object must not take minutes to refuse.
+        std::unordered_set<std::string> names;
         for (;;) {
             skipSpace();
             if (pos_ >= text_.size()) return fail("文件意外结束");
             if (text_[pos_] != '"') return fail("此处应为用双引号括起的名称");
             std::string name;
             if (!string(name)) return false;
-            if (v.find(name)) return fail("名称重复");
+            if (!names.insert(name).second) return fail("名称重复");
             skipSpace();
             if (pos_ >= text_.size() || text_[pos_] != ':') return fail("名称后应为冒号");
             advance(1);

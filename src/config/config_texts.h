@@ -34,6 +34,8 @@ inline constexpr const char* kReadFailed = "读取失败！";
 inline constexpr const char* kReadIncomplete = "读取数据不完整！";
 inline constexpr const char* kVerifyFailed = "校验出错，请重新写入！";
 inline constexpr const char* kReplyTimeout = "应答超时！";
+// Every block was taken, but the unit never answered "Complete": nothing was read back.
+inline constexpr const char* kNoCompletion = "单元没有确认传输结束，请重新写入！";
 inline constexpr const char* kWriteConfigDone = "写配置成功，校验成功！";
 inline constexpr const char* kWriteCardsDone = "写卡成功，校验成功！";
 inline constexpr const char* kTooManyCards = "IC卡数量超出最大上限300张，无法写入!";

@@ -135,6 +135,9 @@ bool SendImage(SerialLink& link, const ConfigImage& image, Notifier& notifier, P
             progress.setStepText(PercentText(b));
         }
     }
+    // Each block was answered "Ready", the last one too: without a word the user would take
+    // the silence for success.
+    if (!verified && !failed) Stop(notifier, texts::kNoCompletion);
     return verified && !failed;
 }
 

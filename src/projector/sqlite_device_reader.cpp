@@ -1,6 +1,7 @@
 #include <sqlite3.h>
 
 #include "device_library.h"
+#include "sqlite_limits.h"
 
 namespace ketrel::projector {
 
@@ -8,6 +9,10 @@ namespace {
 
 // How long a read waits while another program holds a write lock on the library.
 constexpr int kBusyTimeoutMs = 2000;
+// A library of every projector there is holds some thousands of rows; a file that gives more,
+// or takes longer to give them, is no library (a view in a table's place may never end).
+constexpr std::size_t kMaxRows = 200000;
+constexpr int kMaxWork = 2000;  // million SQLite instructions
 
 // Square brackets, not double quotes: SQLite reads an unknown double-quoted name as a text
 // literal, which would turn a missing column into a comparison that never fails.
@@ -47,6 +52,7 @@ class SqliteReader : public DeviceLibraryReader {
         // The file comes from outside: its schema may not run functions with side effects.
         sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
         sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+        const SqliteWorkLimit limit(db, kMaxWork);
 
         RawRows out = Run(db, query);
         sqlite3_close(db);
@@ -63,7 +69,9 @@ class SqliteReader : public DeviceLibraryReader {
             return {StatusOf(rc), {}};
         }
         const int columns = sqlite3_column_count(stmt);
-        if (columns < 0 || static_cast<std::size_t>(columns) < query.minColumns) {
+        // A view in a table's place counts as a missing table.
+        if (columns < 0 || static_cast<std::size_t>(columns) < query.minColumns ||
+            !IsRealTable(db, query.table)) {
             sqlite3_finalize(stmt);
             return {LibraryStatus::OpenFailed, {}};
         }
@@ -75,6 +83,7 @@ class SqliteReader : public DeviceLibraryReader {
         }
         RawRows out;
         while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+            if (out.rows.size() == kMaxRows) break;
             std::vector<std::string> row;
             row.reserve(query.minColumns);
             for (std::size_t c = 0; c < query.minColumns; ++c) {

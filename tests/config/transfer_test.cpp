@@ -159,12 +159,24 @@ TEST_F(TransferTest, TheUnitsOwnPaceOnTheLine) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.message);
-        notifier.clear();
-        unit.setFaults(c.faults);
-        const int before = unit.blocksAccepted();
-        EXPECT_EQ(c.cards ? WriteCards(link, db.path, notifier, progress)
-                          : WriteConfiguration(link, db.path, notifier, progress),
-                  c.faults.afterStatus.empty());
+        const bool succeeds = c.faults.afterStatus.empty();
+        bool ok = false;
+        int before = 0;
+        // A slow unit's status comes 103 ms into a wait of 156 ms. On a machine busy with other
+        // work the simulator can be held up past that: such a run says nothing, so it is run
+        // again (at most three times in all).
+        for (int attempt = 1; attempt <= 3; ++attempt) {
+            notifier.clear();
+            unit.setFaults(c.faults);
+            before = unit.blocksAccepted();
+            ok = c.cards ? WriteCards(link, db.path, notifier, progress)
+                         : WriteConfiguration(link, db.path, notifier, progress);
+            if (ok || !succeeds) break;
+            unit.setFaults({});
+            test::WaitUntil([&] { return !unit.receivingBlocks(); });
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        }
+        EXPECT_EQ(ok, succeeds);
         EXPECT_EQ(notifier.texts(), Strings{c.message});
         // The unit took the first block; the program refused its status.
         if (!c.faults.afterStatus.empty()) {

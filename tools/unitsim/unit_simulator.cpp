@@ -448,7 +448,8 @@ void UnitSimulator::onBlockFrame() {
     }
     ++blocksAccepted_;
     if (complete && !statePath_.empty()) saveState(statePath_);
-    reply((complete ? "Complete\r\n" : "Ready\r\n") + f.afterStatus, f.statusAfterMs);
+    reply((complete && !f.noComplete ? "Complete\r\n" : "Ready\r\n") + f.afterStatus,
+          f.statusAfterMs);
 }
 
 void UnitSimulator::applyInitConfig() {
@@ -512,6 +513,8 @@ std::string UnitSimulator::control(const std::string& line) {
             f.corruptReadbackByte = value.empty() ? -1 : n;
         else if (name == "short-readback")
             f.shortReadback = n != 0;
+        else if (name == "no-complete")
+            f.noComplete = n != 0;
         else if (name == "after-status")
             f.afterStatus = value;
         else if (name == "status-after" || name == "status-delay")
@@ -543,7 +546,7 @@ std::string UnitSimulator::control(const std::string& line) {
     } else if (cmd == "help") {
         return "frame TEXT | pc NAME | swipe NUMBER | raw HEX | info KEY VALUE | "
                "fault no-answer|delay MS|prefix TEXT|no-ok|no-init-ok|error-at-block "
-               "N|corrupt-readback N|short-readback|after-status TEXT|ok-after MS|"
+               "N|corrupt-readback N|short-readback|no-complete|after-status TEXT|ok-after MS|"
                "status-after MS|readback-after MS|init-after MS|iot-after MS | faults clear | "
                "baud N | lines | iot help";
     } else {

@@ -30,6 +30,7 @@ struct Faults {
     int corruptReadbackByte = -1;  // the read-back has this byte changed
     bool shortReadback = false;    // the read-back is one byte short
     std::string afterStatus;       // sent right behind every block status
+    bool noComplete = false;       // answers "Ready" to the last block too
     int okAfterMs = 0;             // "OK" to "WriteConfig"/"WriteCard" comes this late
     int statusAfterMs = 0;         // the block status comes this late
     int readbackAfterMs = 0;       // the read-back image comes this late
