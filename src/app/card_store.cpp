@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "config_db.h"
+#include "config_image.h"
 #include "config_statements.h"
 #include "config_texts.h"
 
@@ -31,10 +32,14 @@ std::optional<std::vector<CardRow>> CardStore::LoadCards() const {
 }
 
 std::optional<bool> CardStore::CardExists(const std::string& number) const {
-    const auto rows = ConfigDb(path_, notifier_).fetch(sql::kSelectCardById, {number}, sql::kCard);
+    const auto rows = ConfigDb(path_, notifier_).fetch(sql::kSelectCard, sql::kCard);
     if (!rows) return std::nullopt;
-    // More than one row (a file edited elsewhere) is still a number that is taken.
-    return !rows->empty();
+    // "0123" is card 123 in the unit's image: the same card, whatever the text.
+    const std::uint32_t value = ReadDecimal(number);
+    for (const SqlRow& row : *rows) {
+        if (!row.empty() && (row[0] == number || ReadDecimal(row[0]) == value)) return true;
+    }
+    return false;
 }
 
 std::optional<CardRow> CardStore::FindCard(const std::string& number) const {

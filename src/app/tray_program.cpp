@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QMessageBox>
 #include <QTranslator>
 #include <cstdlib>
 #include <iostream>
@@ -55,7 +56,14 @@ int RunTrayProgram(int argc, char** argv, const cli::GlobalOptions& options) {
         QApplication::installTranslator(&qtTexts);
     }
 
-    AppState state(AppState::ResolveAppDir(options.dir));
+    std::string problem;
+    const std::string appDir = AppState::ResolveAppDir(options.dir, &problem);
+    if (appDir.empty()) {
+        std::cerr << problem << "\n";
+        QMessageBox::critical(nullptr, QStringLiteral("错误"), QString::fromStdString(problem));
+        return cli::kExitFailed;
+    }
+    AppState state(appDir);
     if (!options.port.empty()) state.SetPortNameForRun(options.port);
     // Made before the window, so the window's port records into the file from its first byte.
     const cli::TrafficLogScope trafficLog(options.log);

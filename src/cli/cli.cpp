@@ -1,12 +1,14 @@
 #include "cli.h"
 
 #include <signal.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
 #include <iostream>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 #include "app_state.h"
@@ -19,6 +21,7 @@
 #include "info_lines.h"
 #include "receive_thread.h"
 #include "serial_link.h"
+#include "text_util.h"
 #include "texts.h"
 
 namespace ketrel::cli {
@@ -27,6 +30,32 @@ namespace {
 
 std::atomic<bool> g_interrupted{false};
 void OnSignal(int) { g_interrupted = true; }
+
+std::atomic<int> g_exitStatus{kExitOk};
+void OnAlarm(int) { _exit(g_exitStatus.load()); }
+
+// Once a subcommand that prints from the receive thread has decided to end, it ends within a
+// second: a reader of standard output that stopped reading must not keep it alive, and the
+// receive thread may be stuck writing to that reader when it is asked to stop.
+class EndWithinASecond {
+  public:
+    explicit EndWithinASecond(int status) {
+        g_exitStatus = status;
+        struct sigaction sa {};
+        sa.sa_handler = OnAlarm;
+        sigaction(SIGALRM, &sa, &previous_);
+        alarm(1);
+    }
+    ~EndWithinASecond() {
+        alarm(0);
+        sigaction(SIGALRM, &previous_, nullptr);
+    }
+    EndWithinASecond(const EndWithinASecond&) = delete;
+    EndWithinASecond& operator=(const EndWithinASecond&) = delete;
+
+  private:
+    struct sigaction previous_ {};
+};
 
 void CatchInterrupts() {
     g_interrupted = false;
@@ -42,7 +71,7 @@ class PrintingSink : public FrameSink {
     PrintingSink(std::ostream& out, std::string prefix) : out_(out), prefix_(std::move(prefix)) {}
     void infoLine(const std::string& key, const std::string& value) override {
         std::lock_guard lock(mutex_);
-        out_ << prefix_ << key << "=" << value << std::endl;
+        out_ << prefix_ << TerminalText(key) << "=" << TerminalText(value) << std::endl;
     }
 
   private:
@@ -99,6 +128,7 @@ int RunInfo(AppState& state, const std::vector<std::string>& args, std::ostream&
     CliNotifier notifier(out, err);
     NoPcActions actions;
     PrintingSink sink(out, "");
+    std::optional<EndWithinASecond> ending;  // outlives the session: covers its stop
     LinkSession session(state, notifier, actions, sink);
     if (!session.start(state.PortName(), notifier)) return kExitFailed;
     if (!session.link.PostCommand(frame::kGetInfo)) return kExitFailed;
@@ -108,6 +138,7 @@ int RunInfo(AppState& state, const std::vector<std::string>& args, std::ostream&
     while (!g_interrupted && std::chrono::steady_clock::now() < end) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
+    ending.emplace(kExitOk);
     return kExitOk;
 }
 
@@ -130,16 +161,19 @@ int RunListen(AppState& state, const std::vector<std::string>& args, std::ostrea
         actions = CreateDesktopPcActions();
     }
     PrintingSink sink(out, dryRun ? "info " : "");
+    std::optional<EndWithinASecond> ending;  // outlives the session: covers its stop
     LinkSession session(state, notifier, *actions, sink);
     if (!session.start(state.PortName(), notifier)) return kExitFailed;
     CatchInterrupts();
     while (!g_interrupted) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
         if (session.receiver.portLost()) {
+            ending.emplace(kExitFailed);
             notifier.show(texts::kPortInvalid, texts::kCaptionError, MessageIcon::Error);
             return kExitFailed;
         }
     }
+    ending.emplace(kExitOk);
     return kExitOk;
 }
 
@@ -186,7 +220,13 @@ int Run(const GlobalOptions& options, std::ostream& out, std::ostream& err) {
         out << Usage();
         return kExitOk;
     }
-    AppState state(AppState::ResolveAppDir(options.dir));
+    std::string problem;
+    const std::string appDir = AppState::ResolveAppDir(options.dir, &problem);
+    if (appDir.empty()) {
+        err << problem << "\n";
+        return kExitFailed;
+    }
+    AppState state(appDir);
     if (!options.port.empty()) state.SetPortNameForRun(options.port);
     const TrafficLogScope trafficLog(options.log);
     if (!trafficLog.ok(err)) return kExitFailed;

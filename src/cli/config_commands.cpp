@@ -15,6 +15,7 @@
 #include "config_image.h"
 #include "config_texts.h"
 #include "config_transfer.h"
+#include "safe_file.h"
 #include "serial_link.h"
 #include "texts.h"
 
@@ -102,12 +103,16 @@ int RunImage(AppState& state, const std::vector<std::string>& args, std::ostream
         HexDump(image, out);
         return kExitOk;
     }
-    std::ofstream file(outPath, std::ios::binary | std::ios::trunc);
-    file.write(reinterpret_cast<const char*>(image.data()),
-               static_cast<std::streamsize>(image.size()));
-    file.close();
-    if (!file) {
-        err << "ketrel image: cannot write " << outPath << ": " << std::strerror(errno) << "\n";
+    const std::string_view bytes(reinterpret_cast<const char*>(image.data()), image.size());
+    if (outPath == "-") {
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        out.flush();
+        return out ? kExitOk : kExitFailed;
+    }
+    std::string reason = "this is the configuration database in use";
+    if (IsSameFile(ResolveLinks(outPath), state.DatabasePath()) ||
+        !WriteFileWhole(outPath, bytes, reason)) {
+        err << "ketrel image: cannot write " << outPath << ": " << reason << "\n";
         return kExitFailed;
     }
     return kExitOk;

@@ -10,6 +10,7 @@
 #include "config_file_texts.h"
 #include "serial_link.h"
 #include "serial_port.h"
+#include "text_util.h"
 #include "traffic_log.h"
 
 namespace ketrel::cli {
@@ -42,7 +43,9 @@ int RunCompare(AppState& state, std::ostream& out, std::ostream& err) {
             std::snprintf(header, sizeof header, texts::kCompareDifferent,
                           result.differences.size());
             out << header << "\n";
-            for (const ImageDifference& d : result.differences) out << d.Describe() << "\n";
+            for (const ImageDifference& d : result.differences) {
+                out << TerminalText(d.Describe()) << "\n";
+            }
             out << std::flush;
             return kExitFailed;
         }
@@ -65,16 +68,18 @@ int RunFileCommand(AppState& state, const GlobalOptions& options, std::ostream& 
         return RunCompare(state, out, err);
     }
     if (BadArguments(options, 1, err)) return kExitUsage;
-    CliNotifier notifier(out, err);
+    // With the document on standard output, every message goes to standard error.
+    const bool toOutput = options.subcommand == "export" && options.args[0] == "-";
+    CliNotifier notifier(toOutput ? err : out, err);
     const bool ok = options.subcommand == "export"
-                        ? ExportConfiguration(state.DatabasePath(), options.args[0], notifier)
+                        ? ExportConfiguration(state.DatabasePath(), options.args[0], notifier, &out)
                         : ImportConfiguration(state.DatabasePath(), options.args[0], notifier);
     return ok ? kExitOk : kExitFailed;
 }
 
 std::string FileUsage() {
     return "  ketrel [--dir DIR] export FILE                        every table of CONFIG to a "
-           "JSON file\n"
+           "JSON file (- for standard output)\n"
            "  ketrel [--dir DIR] import FILE                        replace CONFIG's tables by "
            "the file's, all or nothing\n"
            "  ketrel [--dir DIR] [--port NAME] compare              list what differs between "

@@ -15,8 +15,10 @@
 
 #include "config_file_json.h"
 #include "config_file_texts.h"
+#include "config_image.h"
 #include "config_texts.h"
 #include "image_layout.h"
+#include "safe_file.h"
 #include "sqlite_limits.h"
 #include "texts.h"
 
@@ -508,15 +510,20 @@ void CheckCard(const TableChecker& t) {
             Format("最多 %zu 行（IC 卡），实有 %zu 行", layout::kMaxCards, t.table().rows.size()));
     }
     const std::vector<int> rows = t.wellFormedRows();
-    std::map<std::string, int> seen;
+    // By the number the unit stores: "0123" and "123" are one card.
+    std::map<std::uint32_t, int> seen;
     for (const int r : rows) {
         const std::string& id = t.cell(r, 0);
         if (!Decimal(id, 0xFFFFFFFFu)) {
             t.add(r, 0, "卡号应为十进制数字，不超过 4294967295");
-        } else if (const auto it = seen.find(id); it != seen.end()) {
-            t.add(r, 0, Format("卡号 %s 重复（与第 %d 行相同）", id.c_str(), it->second));
+        } else if (const auto it = seen.find(ReadDecimal(id)); it != seen.end()) {
+            const std::string& first = t.cell(it->second, 0);
+            t.add(r, 0,
+                  first == id ? Format("卡号 %s 重复（与第 %d 行相同）", id.c_str(), it->second)
+                              : Format("卡号 %s 与第 %d 行的 %s 是同一张卡", id.c_str(), it->second,
+                                       first.c_str()));
         } else {
-            seen[id] = r;
+            seen[ReadDecimal(id)] = r;
         }
         for (const int c : {1, 2}) {
             if (!Decimal(t.cell(r, c), 9) || !IsCanonicalInteger(t.cell(r, c))) {
@@ -662,88 +669,22 @@ class DocumentReader {
     FileProblems& problems_;
 };
 
+// The file's text, or false with why it cannot be used ("path: reason" follows the headline).
 bool ReadWholeFile(const std::string& path, std::string& out, std::string& reason) {
-    // Not blocking on open: a FIFO in the file's place must not hang the program.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        reason = std::strerror(errno);
-        return false;
-    }
-    struct stat st {};
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        reason = texts::kNotARegularFile;
-        ::close(fd);
-        return false;
-    }
-    if (st.st_size > static_cast<off_t>(kMaxConfigFileSize)) {
-        reason = Format(texts::kFileTooLarge, static_cast<long long>(st.st_size),
-                        kMaxConfigFileSize >> 20);
-        ::close(fd);
-        return false;
-    }
-    out.clear();
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            reason = std::strerror(errno);
-            ::close(fd);
+    switch (ReadRegularFile(path, kMaxConfigFileSize, out, reason)) {
+        case ReadFailure::None:
+            return true;
+        case ReadFailure::NotRegular:
+            reason = texts::kNotARegularFile;
             return false;
-        }
-        if (n == 0) break;
-        out.append(buffer, static_cast<std::size_t>(n));
-        // It may have grown since it was looked at.
-        if (out.size() > kMaxConfigFileSize) {
-            reason = Format(texts::kFileTooLarge, static_cast<long long>(out.size()),
-                            kMaxConfigFileSize >> 20);
-            ::close(fd);
+        case ReadFailure::TooLarge:
+            reason = Format(texts::kFileTooLarge, kMaxConfigFileSize >> 20);
             return false;
-        }
+        case ReadFailure::Missing:
+        case ReadFailure::Other:
+            return false;
     }
-    ::close(fd);
-    return true;
-}
-
-// Writes the file whole or not at all: a half-written file must never replace a good one.
-bool WriteWholeFile(const std::string& path, const std::string& content, std::string& reason) {
-    const std::string temp = path + ".tmp-XXXXXX";
-    std::vector<char> name(temp.begin(), temp.end());
-    name.push_back('\0');
-    const int fd = mkstemp(name.data());
-    if (fd < 0) {
-        reason = std::strerror(errno);
-        return false;
-    }
-    bool ok = true;
-    std::size_t done = 0;
-    while (ok && done < content.size()) {
-        const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            reason = std::strerror(errno);
-            ok = false;
-        } else {
-            done += static_cast<std::size_t>(n);
-        }
-    }
-    if (ok && fsync(fd) != 0) {
-        reason = std::strerror(errno);
-        ok = false;
-    }
-    // mkstemp makes the file private; a file replaced keeps its mode, a new one is readable.
-    struct stat old {};
-    fchmod(fd, ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644);
-    if (::close(fd) != 0 && ok) {
-        reason = std::strerror(errno);
-        ok = false;
-    }
-    if (ok && std::rename(name.data(), path.c_str()) != 0) {
-        reason = std::strerror(errno);
-        ok = false;
-    }
-    if (!ok) std::remove(name.data());
-    return ok;
+    return false;
 }
 
 }  // namespace
@@ -955,7 +896,7 @@ bool ReplaceConfigTables(const std::string& databasePath, const ConfigTables& ta
 }
 
 bool ExportConfiguration(const std::string& databasePath, const std::string& filePath,
-                         Notifier& notifier) {
+                         Notifier& notifier, std::ostream* standardOutput) {
     std::string error;
     const std::optional<ConfigTables> tables = ReadConfigTables(databasePath, &error);
     if (!tables) {
@@ -964,7 +905,15 @@ bool ExportConfiguration(const std::string& databasePath, const std::string& fil
         return false;
     }
     std::string reason;
-    if (!WriteWholeFile(filePath, FormatConfigFile(*tables), reason)) {
+    const std::string document = FormatConfigFile(*tables);
+    if (filePath == "-" && standardOutput) {
+        *standardOutput << document << std::flush;
+    } else if (IsSameFile(ResolveLinks(filePath), databasePath)) {
+        notifier.show(
+            std::string(texts::kExportFailed) + "\n" + filePath + ": " + texts::kIsTheDatabase,
+            texts::kCaptionNotice, MessageIcon::Error);
+        return false;
+    } else if (!WriteFileWhole(filePath, document, reason)) {
         notifier.show(std::string(texts::kExportFailed) + "\n" + filePath + ": " + reason,
                       texts::kCaptionNotice, MessageIcon::Error);
         return false;
@@ -975,8 +924,11 @@ bool ExportConfiguration(const std::string& databasePath, const std::string& fil
         notifier.show(std::string(texts::kExportHasProblems) + "\n" + DescribeProblems(problems),
                       texts::kCaptionNotice, MessageIcon::Warning);
     }
-    notifier.show(std::string(texts::kExportDone) + "\n" + filePath, texts::kCaptionNotice,
-                  MessageIcon::Information);
+    // On standard output the document is the answer; a line after it would spoil it.
+    if (filePath != "-" || !standardOutput) {
+        notifier.show(std::string(texts::kExportDone) + "\n" + filePath, texts::kCaptionNotice,
+                      MessageIcon::Information);
+    }
     return true;
 }
 

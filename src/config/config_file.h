@@ -1,5 +1,6 @@
 #pragma once
 
+#include <iosfwd>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -84,10 +85,12 @@ bool ReplaceConfigTables(const std::string& databasePath, const ConfigTables& ta
                          std::string* error);
 
 // The two commands. Each shows its outcome through the notifier; false on failure.
-// Export writes the file whole or not at all (a temporary file renamed over it). A database that
-// would not pass the import's checks is still exported, with its problems shown as a warning.
+// Export writes the file whole or not at all (a temporary file renamed over it; through a
+// symbolic link to the file it names), never over anything but a regular file nor over the
+// database itself; "-" with standardOutput writes the document there. A database that would not
+// pass the import's checks is still exported, with its problems shown as a warning.
 bool ExportConfiguration(const std::string& databasePath, const std::string& filePath,
-                         Notifier& notifier);
+                         Notifier& notifier, std::ostream* standardOutput = nullptr);
 // Import reads and checks the whole file first; with any problem it changes nothing and lists
 // every problem with its place.
 bool ImportConfiguration(const std::string& databasePath, const std::string& filePath,

@@ -10,7 +10,8 @@ inline constexpr const char* kExportHasProblems =
 inline constexpr const char* kImportDone = "导入配置成功！";
 inline constexpr const char* kNotARegularFile = "不是普通文件";
 // A real configuration file is some tens of kilobytes.
-inline constexpr const char* kFileTooLarge = "文件太大（%lld 字节，至多 %zu MB）";
+inline constexpr const char* kFileTooLarge = "文件太大（至多 %zu MB）";
+inline constexpr const char* kIsTheDatabase = "这是正在使用的配置数据库，不能用导出的文件覆盖它";
 inline constexpr const char* kImportReadFailed = "无法读取配置文件！";
 inline constexpr const char* kImportRefused = "配置文件有误，数据库未作任何修改：";
 inline constexpr const char* kImportFailed = "导入配置失败，数据库未作任何修改：";

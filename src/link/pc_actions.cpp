@@ -2,12 +2,14 @@
 
 #include <mutex>
 
+#include "text_util.h"
+
 namespace ketrel {
 
 void DryRunPcActions::line(const std::string& text) {
     static std::mutex m;
     std::lock_guard lock(m);
-    out_ << text << std::endl;
+    out_ << TerminalText(text) << std::endl;
 }
 
 void DryRunPcActions::pressKey(PcKey key) { line(std::string("key ") + PcKeyName(key)); }

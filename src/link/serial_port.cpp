@@ -93,6 +93,8 @@ bool SerialPort::open(const std::string& name) {
 
     termios tio{};
     if (tcgetattr(fd, &tio) != 0) return fail(errno, fd);
+    // Given back at close: the device may be a terminal someone else goes on using.
+    const termios before = tio;
     cfmakeraw(&tio);
     cfsetispeed(&tio, B115200);
     cfsetospeed(&tio, B115200);
@@ -104,6 +106,7 @@ bool SerialPort::open(const std::string& name) {
     if (tcsetattr(fd, TCSANOW, &tio) != 0) return fail(errno, fd);
     tcflush(fd, TCIOFLUSH);
     fd_ = fd;
+    previous_ = before;
     return true;
 }
 
@@ -112,6 +115,9 @@ void SerialPort::close() {
         // The exclusive mode belongs to the terminal, not to this descriptor: a terminal that
         // stays open elsewhere (a simulator's pseudo-terminal) would refuse the next open.
         ioctl(fd_, TIOCNXCL);
+        // A device gone away answers with an error, which changes nothing.
+        if (previous_) tcsetattr(fd_, TCSANOW, &*previous_);
+        previous_.reset();
         ::close(fd_);  // also releases the lock
         fd_ = -1;
     }

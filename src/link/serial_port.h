@@ -1,10 +1,12 @@
 #pragma once
 
 #include <sys/types.h>
+#include <termios.h>
 
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace ketrel {
@@ -62,6 +64,7 @@ class SerialPort {
 
     std::atomic<TrafficObserver*> observer_{DefaultTrafficObserver()};
     int fd_ = -1;
+    std::optional<termios> previous_;  // the line settings found at open
     PortOpenFailure failure_ = PortOpenFailure::None;
     std::string error_;
 };

@@ -1,6 +1,11 @@
 #include "traffic_log.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 
@@ -16,7 +21,7 @@ constexpr int kQuietRounds = 10;
 
 }  // namespace
 
-TrafficLog::TrafficLog() {
+TrafficLog::TrafficLog(std::uint64_t rotateSize) : rotateSize_(rotateSize) {
     writer_ = std::thread([this] { run(); });
 }
 
@@ -32,19 +37,63 @@ TrafficLog::~TrafficLog() {
 }
 
 bool TrafficLog::openFile(const std::string& path, std::string* error) {
-    std::FILE* file = std::fopen(path.c_str(), "ae");
-    if (!file) {
-        if (error) *error = std::strerror(errno);
-        return false;
-    }
-    const std::string header = FileHeader();
+    std::FILE* file = OpenForAppend(path, error);
+    if (!file) return false;
     std::lock_guard lock(outputMutex_);
     if (file_) std::fclose(file_);
     file_ = file;
-    fileFailed_ = std::fwrite(header.data(), 1, header.size(), file_) != header.size() ||
-                  std::fflush(file_) != 0;
+    path_ = path;
+    fileSize_ = static_cast<std::uint64_t>(std::ftell(file_));
+    fileFailed_ = !writeToFile(FileHeader());
     if (fileFailed_ && error) *error = std::strerror(errno);
     return !fileFailed_;
+}
+
+std::FILE* TrafficLog::OpenForAppend(const std::string& path, std::string* error) {
+    // Not blocking on open: a FIFO nobody reads must be refused, not waited on.
+    const int fd = ::open(path.c_str(),
+                          O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0644);
+    if (fd < 0) {
+        if (error) *error = std::strerror(errno);
+        return nullptr;
+    }
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        if (error) *error = "not a regular file";
+        ::close(fd);
+        return nullptr;
+    }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    std::FILE* file = fdopen(fd, "a");
+    if (!file) {
+        if (error) *error = std::strerror(errno);
+        ::close(fd);
+    }
+    return file;
+}
+
+bool TrafficLog::writeToFile(const std::string& text) {
+    if (fileSize_ + text.size() > rotateSize_ && fileSize_ > 0) rotate();
+    if (!file_) return false;
+    if (std::fwrite(text.data(), 1, text.size(), file_) != text.size() || std::fflush(file_) != 0)
+        return false;
+    fileSize_ += text.size();
+    return true;
+}
+
+// The file as FILE.1, FILE.1 as FILE.2 (the one before is gone), and a new FILE.
+void TrafficLog::rotate() {
+    std::fclose(file_);
+    file_ = nullptr;
+    for (int n = kKeptFiles - 1; n >= 1; --n) {
+        const std::string from = n == 1 ? path_ : path_ + "." + std::to_string(n - 1);
+        std::rename(from.c_str(), (path_ + "." + std::to_string(n)).c_str());
+    }
+    file_ = OpenForAppend(path_, nullptr);
+    fileSize_ = 0;
+    const std::string header = FileHeader();
+    if (file_ && std::fwrite(header.data(), 1, header.size(), file_) == header.size())
+        fileSize_ = header.size();
 }
 
 bool TrafficLog::fileFailed() const {
@@ -136,10 +185,7 @@ void TrafficLog::deliver(const Buffer& buffer) {
     if (file_ && !fileFailed_) {
         std::string text;
         for (const TrafficRecord& r : batch) text += FormatRecord(r);
-        if (std::fwrite(text.data(), 1, text.size(), file_) != text.size() ||
-            std::fflush(file_) != 0) {
-            fileFailed_ = true;
-        }
+        if (!writeToFile(text)) fileFailed_ = true;
     }
     for (const auto& [id, listener] : listeners_) listener(batch);
 }

@@ -47,12 +47,18 @@ class TrafficLog : public TrafficObserver {
     // How often the writer looks for records while they come.
     static constexpr std::chrono::milliseconds kBatchDelay{100};
 
-    TrafficLog();
+    explicit TrafficLog(std::uint64_t rotateSize = kRotateSize);
     ~TrafficLog() override;  // writes out what is left
     TrafficLog(const TrafficLog&) = delete;
     TrafficLog& operator=(const TrafficLog&) = delete;
 
-    // Appends to the file (made if missing) from now on. False with the reason in *error.
+    // Past this size the file becomes FILE.1 (and FILE.1 becomes FILE.2) and a new one starts:
+    // a flood of frames must not fill the disk.
+    static constexpr std::uint64_t kRotateSize = 10u << 20;
+    static constexpr int kKeptFiles = 3;  // FILE, FILE.1, FILE.2
+
+    // Appends to the file (made if missing) from now on; only a regular file is taken. False
+    // with the reason in *error.
     bool openFile(const std::string& path, std::string* error = nullptr);
     // True once a write to the file failed; the file gets nothing more after that.
     bool fileFailed() const;
@@ -92,6 +98,10 @@ class TrafficLog : public TrafficObserver {
 
     void run();
     void deliver(const Buffer& buffer);
+    static std::FILE* OpenForAppend(const std::string& path, std::string* error);
+    // With the output lock held: appends, rotating first when the text would pass the size.
+    bool writeToFile(const std::string& text);
+    void rotate();
 
     mutable std::mutex mutex_;  // the pending buffer, the counters and the stop flag
     std::condition_variable wake_;
@@ -105,6 +115,9 @@ class TrafficLog : public TrafficObserver {
 
     mutable std::mutex outputMutex_;  // the file and the listeners, used by the writer thread
     std::FILE* file_ = nullptr;
+    std::string path_;
+    std::uint64_t fileSize_ = 0;
+    const std::uint64_t rotateSize_;
     bool fileFailed_ = false;
     std::map<int, Listener> listeners_;
     int nextListener_ = 1;

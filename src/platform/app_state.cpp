@@ -1,5 +1,7 @@
 #include "app_state.h"
 
+#include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -43,14 +45,39 @@ std::string ExecutableDir() {
     return WithSlash(exe.parent_path().string());
 }
 
+// The user's own data directory; empty when the user has no home to put it in.
 std::string UserDataDir() {
-    if (const char* x = std::getenv("XDG_DATA_HOME"); x && *x) return WithSlash(x) + "ketrel/";
-    const char* home = std::getenv("HOME");
-    return WithSlash(home && *home ? home : "/tmp") + ".local/share/ketrel/";
+    if (const char* x = std::getenv("XDG_DATA_HOME"); x && x[0] == '/') {
+        return WithSlash(x) + "ketrel/";
+    }
+    std::string home;
+    if (const char* h = std::getenv("HOME"); h && h[0] == '/') {
+        home = h;
+    } else if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir && pw->pw_dir[0] == '/') {
+        // A service or a login without HOME: the home the system knows for the user.
+        home = pw->pw_dir;
+    }
+    return home.empty() ? std::string() : WithSlash(home) + ".local/share/ketrel/";
+}
+
+// The directory holds the settings, including the program the unit may have started: it must
+// be the user's alone, so nobody else can have put files there.
+bool IsPrivateDir(const std::string& dir, std::string& why) {
+    struct stat st {};
+    if (lstat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+        why = "not a directory";
+    } else if (st.st_uid != getuid()) {
+        why = "owned by another user";
+    } else if (st.st_mode & S_IWOTH) {
+        why = "writable by every user";
+    } else {
+        return true;
+    }
+    return false;
 }
 }  // namespace
 
-std::string AppState::ResolveAppDir(const std::string& overrideDir) {
+std::string AppState::ResolveAppDir(const std::string& overrideDir, std::string* problem) {
     if (!overrideDir.empty()) {
         std::error_code ec;
         const fs::path abs = fs::absolute(overrideDir, ec);
@@ -62,7 +89,18 @@ std::string AppState::ResolveAppDir(const std::string& overrideDir) {
     // supplied copies beside the executable.
     const std::string dataDir = UserDataDir();
     std::error_code ec;
-    fs::create_directories(dataDir, ec);
+    std::string why = "the user has no home directory";
+    if (!dataDir.empty() && !fs::exists(dataDir, ec)) {
+        // Made for the user alone, whatever the umask.
+        if (fs::create_directories(dataDir, ec)) chmod(dataDir.c_str(), 0700);
+    }
+    if (dataDir.empty() || !IsPrivateDir(dataDir, why)) {
+        if (problem)
+            *problem = "ketrel: no private folder for the settings (" +
+                       (dataDir.empty() ? std::string("~/.local/share/ketrel") : dataDir) + ": " +
+                       why + "); use --dir DIR";
+        return {};
+    }
     for (const char* name : {"CONFIG", "DEVICES", "config.ini"}) {
         const fs::path from = fs::path(exeDir) / name;
         const fs::path to = fs::path(dataDir) / name;

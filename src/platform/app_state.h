@@ -29,8 +29,10 @@ class AppState {
     explicit AppState(std::string appDir);
 
     // The executable's directory, or the per-user data directory when that one cannot be
-    // written (a program installed under /usr). overrideDir (from --dir) wins when given.
-    static std::string ResolveAppDir(const std::string& overrideDir);
+    // written (a program installed under /usr). overrideDir (from --dir) wins when given. Empty,
+    // with the reason in *problem, when the data directory is not the user's own.
+    static std::string ResolveAppDir(const std::string& overrideDir,
+                                     std::string* problem = nullptr);
 
     const std::string& AppDir() const { return appDir_; }  // ends with "/"
     const std::string& IniPath() const { return iniPath_; }

@@ -10,19 +10,31 @@
 #include <sstream>
 #include <vector>
 
+#include "safe_file.h"
 #include "text_util.h"
 
 namespace ketrel {
 
 namespace {
 
-// The file's lines, and whether it used CR LF so a rewrite keeps the same endings.
-bool LoadLines(const std::string& path, std::vector<std::string>& lines, bool& crlf) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::stringstream ss;
-    ss << in.rdbuf();
-    const std::string data = ss.str();
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+// Far beyond any settings file; a device or a runaway file in its place is not read.
+constexpr std::size_t kMaxIniSize = 1 << 20;
+
+// The file's lines, whether it used CR LF and began with a byte-order mark (so a rewrite keeps
+// both). False when it cannot be read, with the reason; missing when it does not exist.
+bool LoadLines(const std::string& path, std::vector<std::string>& lines, bool& crlf, bool& bom,
+               std::string* reason = nullptr, bool* missing = nullptr) {
+    std::string data, why;
+    const ReadFailure failure = ReadRegularFile(path, kMaxIniSize, data, why);
+    if (missing) *missing = failure == ReadFailure::Missing;
+    if (failure != ReadFailure::None) {
+        if (reason) *reason = why;
+        return false;
+    }
+    // Editors on another system save a mark that would hide the first section's name.
+    bom = data.rfind(kByteOrderMark, 0) == 0;
+    if (bom) data.erase(0, kByteOrderMark.size());
     crlf = data.find("\r\n") != std::string::npos;
     std::size_t start = 0;
     while (start < data.size()) {
@@ -64,43 +76,6 @@ std::string UnquoteValue(std::string value) {
     return value;
 }
 
-bool WriteWholeFile(const std::string& path, const std::string& data, std::string* error) {
-    const std::string tmp = path + ".tmp-XXXXXX";
-    std::vector<char> name(tmp.begin(), tmp.end());
-    name.push_back('\0');
-    const int fd = mkstemp(name.data());
-    if (fd < 0) {
-        if (error) *error = std::strerror(errno);
-        return false;
-    }
-    struct stat st {};
-    const mode_t mode = stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
-    fchmod(fd, mode);
-    std::size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            if (error) *error = std::strerror(errno);
-            ::close(fd);
-            unlink(name.data());
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    if (fsync(fd) != 0 || ::close(fd) != 0) {
-        if (error) *error = std::strerror(errno);
-        unlink(name.data());
-        return false;
-    }
-    if (rename(name.data(), path.c_str()) != 0) {
-        if (error) *error = std::strerror(errno);
-        unlink(name.data());
-        return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 std::string TruncateUtf8Chars(const std::string& text, std::size_t maxChars) {
@@ -118,8 +93,8 @@ std::string TruncateUtf8Chars(const std::string& text, std::size_t maxChars) {
 std::optional<std::string> IniFile::read(const std::string& path, const std::string& section,
                                          const std::string& key) {
     std::vector<std::string> lines;
-    bool crlf = false;
-    if (!LoadLines(path, lines, crlf)) return std::nullopt;
+    bool crlf = false, bom = false;
+    if (!LoadLines(path, lines, crlf, bom)) return std::nullopt;
     bool inSection = false;
     for (const auto& line : lines) {
         if (auto s = SectionOf(line)) {
@@ -147,10 +122,11 @@ bool IniFile::write(const std::string& path, const std::string& section, const s
         return false;
     }
     std::vector<std::string> lines;
-    bool crlf = false;
-    if (!LoadLines(path, lines, crlf)) {
-        if (access(path.c_str(), F_OK) == 0) {
-            if (error) *error = std::strerror(errno);
+    bool crlf = false, bom = false, missing = false;
+    std::string reason;
+    if (!LoadLines(path, lines, crlf, bom, &reason, &missing)) {
+        if (!missing) {
+            if (error) *error = reason;
             return false;
         }
         lines.clear();
@@ -184,10 +160,12 @@ bool IniFile::write(const std::string& path, const std::string& section, const s
             lines.push_back(newLine);
         }
     }
-    std::string data;
+    std::string data(bom ? kByteOrderMark : "");
     const char* eol = crlf ? "\r\n" : "\n";
     for (const auto& l : lines) data += l + eol;
-    return WriteWholeFile(path, data, error);
+    if (WriteFileWhole(path, data, reason)) return true;
+    if (error) *error = reason;
+    return false;
 }
 
 }  // namespace ketrel

@@ -1,6 +1,7 @@
 #include "text_util.h"
 
 #include <cctype>
+#include <cstdio>
 
 namespace ketrel {
 
@@ -65,6 +66,35 @@ std::string SanitizeUtf8(std::string_view bytes) {
         } else {
             out += "\xEF\xBF\xBD";
             ++i;
+        }
+    }
+    return out;
+}
+
+std::string TerminalText(std::string_view bytes, bool keepLineBreaks) {
+    const std::string text = SanitizeUtf8(bytes);
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        // C1 controls arrive as U+0080..U+009F, two bytes in UTF-8: C2 80 .. C2 9F.
+        const bool c1 = c == 0xC2 && i + 1 < text.size() &&
+                        static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+                        static_cast<unsigned char>(text[i + 1]) <= 0x9F;
+        char escaped[8] = {};
+        if (c == '\n' && keepLineBreaks) {
+            out += '\n';
+        } else if (c == '\n' || c == '\r' || c == '\t') {
+            out += c == '\n' ? "\\n" : c == '\r' ? "\\r" : "\\t";
+        } else if (c < 0x20 || c == 0x7F) {
+            std::snprintf(escaped, sizeof escaped, "\\x%02x", c);
+            out += escaped;
+        } else if (c1) {
+            std::snprintf(escaped, sizeof escaped, "\\u%04x",
+                          static_cast<unsigned char>(text[++i]));
+            out += escaped;
+        } else {
+            out += static_cast<char>(c);
         }
     }
     return out;

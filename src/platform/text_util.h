@@ -14,4 +14,10 @@ bool StartsWith(std::string_view text, std::string_view prefix);
 // can reach a control or a file as broken text.
 std::string SanitizeUtf8(std::string_view bytes);
 
+// The text as it may be printed on a terminal: valid UTF-8, with every control character
+// written out (\n, \r, \t, \x1b, \u009b), so text from the unit cannot forge a line or send
+// the terminal an escape sequence. Line breaks stay when keepLineBreaks (a message of several
+// lines of the program's own).
+std::string TerminalText(std::string_view bytes, bool keepLineBreaks = false);
+
 }  // namespace ketrel

@@ -52,11 +52,12 @@ std::string ReadAll(const std::string& path) {
     return ss.str();
 }
 
-// The file's lines with their line endings removed. A carriage return at the end of a line counts
-// as part of its ending (a rewrite may drop it); it is white space to every reader.
+// The file's lines with their line endings removed, after a byte-order mark at the start. A
+// carriage return at the end of a line counts as part of its ending (a rewrite may drop it); it
+// is white space to every reader.
 std::vector<std::string> Lines(const std::string& data) {
     std::vector<std::string> lines;
-    std::size_t start = 0;
+    std::size_t start = data.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0;
     while (start < data.size()) {
         std::size_t end = data.find('\n', start);
         if (end == std::string::npos) end = data.size();

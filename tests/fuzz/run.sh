@@ -19,7 +19,7 @@ flags=(-std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recov
     -Wall -Wextra -Werror -Isrc/common -Isrc/link -Isrc/platform -Isrc/config -Isrc/iot
     -Itests/fuzz)
 link_sources=(src/link/frame_dispatch.cpp src/link/info_lines.cpp src/platform/text_util.cpp
-    src/platform/app_state.cpp src/platform/ini_file.cpp)
+    src/platform/app_state.cpp src/platform/ini_file.cpp src/platform/safe_file.cpp)
 config_sources=(src/config/config_image.cpp src/config/config_db.cpp)
 
 # target: its sources, its extra libraries and its longest input.
@@ -31,7 +31,7 @@ declare -A sources=(
     [hex_code]="${config_sources[*]}"
     [line_settings]="${config_sources[*]}"
     [ipv4]="${config_sources[*]}"
-    [ini_read]="src/platform/ini_file.cpp src/platform/text_util.cpp"
+    [ini_read]="src/platform/ini_file.cpp src/platform/text_util.cpp src/platform/safe_file.cpp"
 )
 declare -A libs=([hex_code]=-lsqlite3 [line_settings]=-lsqlite3 [ipv4]=-lsqlite3)
 declare -A max_len=([frame_dispatch]=4096 [ini_read]=4096)
