@@ -731,9 +731,9 @@ std::optional<ConfigTables> ReadConfigTables(const std::string& databasePath, st
         table.name = definition.name;
         const std::string select = "select * from " + QuoteName(definition.name);
         sqlite3_stmt* st = nullptr;
-        int rc = IsRealTable(db, definition.name)
-                     ? sqlite3_prepare_v2(db, select.c_str(), -1, &st, nullptr)
-                     : SQLITE_ERROR;
+        const bool realTable = IsRealTable(db, definition.name);
+        int rc =
+            realTable ? sqlite3_prepare_v2(db, select.c_str(), -1, &st, nullptr) : SQLITE_ERROR;
         if (rc == SQLITE_OK) {
             const int columns = sqlite3_column_count(st);
             for (int c = 0; c < columns; ++c)
@@ -752,8 +752,9 @@ std::optional<ConfigTables> ReadConfigTables(const std::string& databasePath, st
         }
         if (rc != SQLITE_DONE) {
             if (error) {
-                *error = WithReason(
-                    "sqlite3_get_table for " + std::string(definition.name) + " error!!!", db);
+                const std::string text =
+                    "sqlite3_get_table for " + std::string(definition.name) + " error!!!";
+                *error = realTable ? WithReason(text, db) : text + "\n(not a table)";
             }
             sqlite3_finalize(st);
             sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);

@@ -45,8 +45,9 @@ std::string ExecutableDir() {
     return WithSlash(exe.parent_path().string());
 }
 
-// The user's own data directory; empty when the user has no home to put it in.
-std::string UserDataDir() {
+}  // namespace
+
+std::string AppState::DataDirPath() {
     if (const char* x = std::getenv("XDG_DATA_HOME"); x && x[0] == '/') {
         return WithSlash(x) + "ketrel/";
     }
@@ -59,6 +60,8 @@ std::string UserDataDir() {
     }
     return home.empty() ? std::string() : WithSlash(home) + ".local/share/ketrel/";
 }
+
+namespace {
 
 // The directory holds the settings, including the program the unit may have started: it must
 // be the user's alone, so nobody else can have put files there.
@@ -77,17 +80,8 @@ bool IsPrivateDir(const std::string& dir, std::string& why) {
 }
 }  // namespace
 
-std::string AppState::ResolveAppDir(const std::string& overrideDir, std::string* problem) {
-    if (!overrideDir.empty()) {
-        std::error_code ec;
-        const fs::path abs = fs::absolute(overrideDir, ec);
-        return WithSlash(ec ? overrideDir : abs.string());
-    }
-    const std::string exeDir = ExecutableDir();
-    if (access(exeDir.c_str(), W_OK) == 0) return exeDir;
-    // Installed read-only: keep the user's files in the data directory, seeded from the
-    // supplied copies beside the executable.
-    const std::string dataDir = UserDataDir();
+std::string AppState::PrivateDataDir(std::string* problem) {
+    const std::string dataDir = DataDirPath();
     std::error_code ec;
     std::string why = "the user has no home directory";
     if (!dataDir.empty() && !fs::exists(dataDir, ec)) {
@@ -101,6 +95,22 @@ std::string AppState::ResolveAppDir(const std::string& overrideDir, std::string*
                        why + "); use --dir DIR";
         return {};
     }
+    return dataDir;
+}
+
+std::string AppState::ResolveAppDir(const std::string& overrideDir, std::string* problem) {
+    if (!overrideDir.empty()) {
+        std::error_code ec;
+        const fs::path abs = fs::absolute(overrideDir, ec);
+        return WithSlash(ec ? overrideDir : abs.string());
+    }
+    const std::string exeDir = ExecutableDir();
+    if (access(exeDir.c_str(), W_OK) == 0) return exeDir;
+    // Installed read-only: keep the user's files in the data directory, seeded from the
+    // supplied copies beside the executable.
+    const std::string dataDir = PrivateDataDir(problem);
+    if (dataDir.empty()) return {};
+    std::error_code ec;
     for (const char* name : {"CONFIG", "DEVICES", "config.ini"}) {
         const fs::path from = fs::path(exeDir) / name;
         const fs::path to = fs::path(dataDir) / name;

@@ -33,6 +33,12 @@ class AppState {
     // with the reason in *problem, when the data directory is not the user's own.
     static std::string ResolveAppDir(const std::string& overrideDir,
                                      std::string* problem = nullptr);
+    // $XDG_DATA_HOME/ketrel/, else ~/.local/share/ketrel/ with the home from HOME or, where
+    // that is unset, from the system's user database; empty when there is no home.
+    static std::string DataDirPath();
+    // DataDirPath(), made if missing (for the user alone); empty with the reason when it is not
+    // the user's own or others may write to it.
+    static std::string PrivateDataDir(std::string* problem);
 
     const std::string& AppDir() const { return appDir_; }  // ends with "/"
     const std::string& IniPath() const { return iniPath_; }

@@ -1,4 +1,7 @@
 #include <gtest/gtest.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <sstream>
@@ -116,6 +119,37 @@ TEST(AppStateTest, DefaultsWithoutConfigIniAndValuesWithIt) {
     EXPECT_EQ(reread.OpenAppPath(), "/usr/bin/cheese");
     EXPECT_EQ(reread.PortName(), "ttyUSB1");
     EXPECT_EQ(reread.SettingsPassword(), "1234") << "the password is never written";
+}
+
+// The data folder holds the program the unit may start: it must be the user's alone.
+TEST(AppStateTest, TheDataFolderIsTheUsersOwn) {
+    test::TempDir dir;
+    const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
+    unsetenv("XDG_DATA_HOME");
+    unsetenv("HOME");
+    const passwd* pw = getpwuid(getuid());
+    ASSERT_NE(pw, nullptr);
+    EXPECT_EQ(AppState::DataDirPath(), std::string(pw->pw_dir) + "/.local/share/ketrel/");
+    if (!home.empty()) setenv("HOME", home.c_str(), 1);
+
+    setenv("XDG_DATA_HOME", dir.path().c_str(), 1);
+    std::string problem;
+    const std::string fresh = AppState::PrivateDataDir(&problem);
+    EXPECT_EQ(fresh, dir.file("ketrel/")) << problem;
+    struct stat st {};
+    ASSERT_EQ(stat(fresh.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+
+    chmod(fresh.c_str(), 0777);
+    EXPECT_EQ(AppState::PrivateDataDir(&problem), "");
+    EXPECT_NE(problem.find("writable by every user"), std::string::npos) << problem;
+    if (getuid() == 0) {
+        chmod(fresh.c_str(), 0700);
+        ASSERT_EQ(chown(fresh.c_str(), 65534, 65534), 0);
+        EXPECT_EQ(AppState::PrivateDataDir(&problem), "");
+        EXPECT_NE(problem.find("owned by another user"), std::string::npos) << problem;
+    }
+    unsetenv("XDG_DATA_HOME");
 }
 
 TEST(AppStateTest, PortFromTheCommandLineIsNotWritten) {

@@ -35,6 +35,7 @@ TEST_F(CardPageTest, AddStoresOnlyANewDecimalNumber) {
         {"4294967295", {}, "4294967295"},
         {" \t ", {kEmpty}, ""},
         {" 1001", {kExists}, ""},
+        {"01001", {kExists}, ""},  // the same card in the unit's image
         // The card image reads a number as 32-bit decimal: these would reach the unit as another
         // card (12, 0xFFFFFFFF, 12, 0, 0).
         {"12AB", {kNotDecimal}, ""},

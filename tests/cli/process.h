@@ -44,6 +44,19 @@ class Process {
         if (stdout_ >= 0) close(stdout_);
     }
     bool started() const { return pid_ > 0; }
+    pid_t pid() const { return pid_; }
+    // True when the process ended within the time (and is reaped).
+    bool exitedWithin(std::chrono::milliseconds limit) {
+        const auto end = std::chrono::steady_clock::now() + limit;
+        while (std::chrono::steady_clock::now() < end) {
+            if (waitpid(pid_, nullptr, WNOHANG) == pid_) {
+                pid_ = -1;
+                return true;
+            }
+            usleep(10000);
+        }
+        return false;
+    }
 
     void write(const std::string& text) {
         [[maybe_unused]] ssize_t n = ::write(stdin_, text.data(), text.size());

@@ -6,6 +6,7 @@
 
 #include "config_image.h"
 #include "config_test_support.h"
+#include "config_texts.h"
 #include "config_transfer.h"
 #include "frame.h"
 #include "unit_link_fixture.h"
@@ -70,6 +71,7 @@ struct UnitFault {
     int corruptReadbackByte = -1;
     bool shortReadback = false;
     int statusAfterMs = 0;
+    bool noComplete = false;
 };
 
 struct FaultCase {
@@ -96,6 +98,14 @@ TEST_F(TransferTest, FaultsShowTheirMessage) {
         {"cards: Error at block 7", true, {.errorAtBlock = 7}, "写卡失败1！", 7, 7, false},
         {"cards: first byte read back", true, {.corruptReadbackByte = 0}, kMismatch, 8, 8, true},
         {"cards: short read-back", true, {.shortReadback = true}, "读取失败！", 8, 8, true},
+        {"Ready to the last block", false, {.noComplete = true}, texts::kNoCompletion, 8, 8, false},
+        {"cards: Ready to the last block",
+         true,
+         {.noComplete = true},
+         texts::kNoCompletion,
+         8,
+         8,
+         false},
     };
     int accepted = 0;
     for (const FaultCase& c : cases) {
@@ -109,6 +119,7 @@ TEST_F(TransferTest, FaultsShowTheirMessage) {
         faults.corruptReadbackByte = c.fault.corruptReadbackByte;
         faults.shortReadback = c.fault.shortReadback;
         faults.statusAfterMs = c.fault.statusAfterMs;
+        faults.noComplete = c.fault.noComplete;
         unit.setFaults(faults);
 
         EXPECT_FALSE(c.cards ? WriteCards(link, db.path, notifier, steps)

@@ -4,9 +4,11 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <filesystem>
 #include <thread>
 
 #include "files_test_support.h"
@@ -113,9 +115,33 @@ TEST(TrafficLog, ARemovedListenerIsNeverCalledAgain) {
 
 TEST(TrafficLog, AFileThatCannotBeOpenedIsReported) {
     TrafficLog log;
-    std::string error;
-    EXPECT_FALSE(log.openFile("/nonexistent-dir/traffic.log", &error));
-    EXPECT_FALSE(error.empty());
+    test::TempDir dir;
+    ASSERT_EQ(mkfifo(dir.file("fifo").c_str(), 0600), 0);
+    for (const std::string& path : {std::string("/nonexistent-dir/traffic.log"), dir.file("fifo"),
+                                    dir.path(), std::string("/dev/zero")}) {
+        std::string error;
+        EXPECT_FALSE(log.openFile(path, &error)) << path;
+        EXPECT_FALSE(error.empty());
+    }
+}
+
+// A flood of traffic fills three files of the given size at the most, the newest whole.
+TEST(TrafficLog, TheFileIsRotatedAtItsSize) {
+    test::TempDir dir;
+    const std::string path = dir.file("traffic.log");
+    TrafficLog log(4096);
+    ASSERT_TRUE(log.openFile(path));
+    const std::uint8_t frame[64] = {'{', 'M'};
+    for (int i = 0; i < 400; ++i) {
+        log.onTraffic(TrafficDirection::FromUnit, frame, sizeof frame);
+        log.flush();
+    }
+    for (const std::string& name : {path, path + ".1", path + ".2"}) {
+        const std::string text = ReadFile(name);
+        EXPECT_LE(text.size(), 4096u) << name;
+        EXPECT_EQ(text.rfind("# ketrel traffic log", 0), 0u) << name << " starts anew";
+    }
+    EXPECT_FALSE(std::filesystem::exists(path + ".3"));
 }
 
 // A pseudo-terminal pair: the port opens the follower end, the test plays the unit.

@@ -1,0 +1,264 @@
+// The command line against hostile input: crafted databases, import files and paths, a unit that
+// sends control characters, a reader that stops reading. Every row ends in bounded time with its
+// status and message, and leaves CONFIG as it was unless it succeeded.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
+
+#include <fstream>
+#include <functional>
+#include <sstream>
+
+#include "process.h"
+#include "supplied_database.h"
+#include "test_support.h"
+
+namespace ketrel {
+namespace {
+
+using namespace std::chrono_literals;
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return in ? ss.str() : "(missing)";
+}
+
+void WriteAll(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+void Sql(const std::string& path, const std::string& sql) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    char* error = nullptr;
+    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error), SQLITE_OK)
+        << (error ? error : "") << "\n"
+        << sql;
+    sqlite3_free(error);
+    sqlite3_close(db);
+}
+
+struct Outcome {
+    int status = -1;  // -1: still running when its time was up (then killed)
+    std::string out, err;
+};
+
+// Runs ketrel with standard output and error in files, standard input empty.
+Outcome Ketrel(const std::string& dir, std::vector<std::string> args,
+               std::chrono::seconds limit = 20s) {
+    args.insert(args.begin(), {KETREL_EXE, "--dir", dir});
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    const std::string outFile = dir + "/.out", errFile = dir + "/.err";
+    posix_spawn_file_actions_t fa;
+    posix_spawn_file_actions_init(&fa);
+    posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&fa, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&fa, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    pid_t pid = -1;
+    Outcome o;
+    if (posix_spawn(&pid, argv[0], &fa, nullptr, argv.data(), environ) == 0) {
+        const auto end = std::chrono::steady_clock::now() + limit;
+        int status = 0;
+        while (waitpid(pid, &status, WNOHANG) == 0) {
+            if (std::chrono::steady_clock::now() > end) {
+                kill(pid, SIGKILL);
+                waitpid(pid, &status, 0);
+                status = -1;
+                break;
+            }
+            std::this_thread::sleep_for(10ms);
+        }
+        o.status = status == -1 ? -1 : WIFEXITED(status) ? WEXITSTATUS(status) : 128;
+    }
+    posix_spawn_file_actions_destroy(&fa);
+    o.out = ReadAll(outFile);
+    o.err = ReadAll(errFile);
+    return o;
+}
+
+class Hostile : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::string error;
+        ASSERT_TRUE(CreateSuppliedDatabase(config, &error)) << error;
+    }
+    // A command that must refuse: its status, its words, and CONFIG as it was.
+    void expectRefused(const std::vector<std::string>& args, const std::string& words) {
+        const std::string before = ReadAll(config);
+        const Outcome o = Ketrel(dir.path(), args);
+        EXPECT_EQ(o.status, 1) << "(-1: hung) " << o.err;
+        EXPECT_NE((o.out + o.err).find(words), std::string::npos) << o.out << o.err;
+        EXPECT_EQ(ReadAll(config), before) << "CONFIG was changed";
+    }
+
+    test::TempDir dir;
+    const std::string config = dir.file("CONFIG");
+};
+
+// A view that never ends in a table's place, a table with its columns missing or reordered:
+// every command that reads CONFIG refuses it, and nothing reaches the unit.
+TEST_F(Hostile, CraftedDatabases) {
+    const std::string endless =
+        "drop table SPTxCode; create view SPTxCode as with recursive r(x) as (select 1 union "
+        "all select x + 1 from r) select x as ID, 1 as SPNumber, 'a' as CodeName, '' as Code "
+        "from r;";
+    const std::string missing =
+        "create table t as select ID, SPNumber, Code from SPTxCode; drop table SPTxCode; "
+        "alter table t rename to SPTxCode;";
+    const std::string reordered =
+        "create table t as select ID, SPNumber, Code, CodeName from SPTxCode; drop table "
+        "SPTxCode; alter table t rename to SPTxCode;";
+    test::Process unit{{UNITSIM_EXE, "--baud", "0"}};
+    const std::string port = unit.readLine();
+    const struct {
+        const std::string* sql;
+        std::vector<std::string> args;
+        const char* words;
+    } rows[] = {
+        {&endless, {"image"}, "sqlite3_get_table for SPTxCode error!!!\n提取数据失败！"},
+        {&endless, {"export", dir.file("out.json")}, "导出配置失败！"},
+        {&endless, {"--port", port, "--log", dir.file("log"), "write-config"}, "提取数据失败！"},
+        {&endless, {"--port", port, "compare"}, "提取数据失败！"},
+        {&missing,
+         {"--port", port, "--log", dir.file("log"), "write-config"},
+         "列名或列的顺序不对"},
+        {&reordered, {"--port", port, "--log", dir.file("log"), "write-config"}, "提取数据失败！"},
+        {&reordered, {"image"}, "列名或列的顺序不对，应为：ID, SPNumber, CodeName, Code"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.args.back());
+        ASSERT_TRUE(CreateSuppliedDatabase(config + ".new", nullptr));
+        std::filesystem::rename(config + ".new", config);
+        Sql(config, *r.sql);
+        std::filesystem::remove(dir.file("log"));
+        expectRefused(r.args, r.words);
+        EXPECT_EQ(ReadAll(dir.file("log")).find(" TX "), std::string::npos) << "a line was sent";
+    }
+}
+
+// Import files that are too large, not files, quadratic to check, hold one card twice under two
+// spellings, or target a database with triggers.
+TEST_F(Hostile, CraftedImports) {
+    const std::string big = dir.file("big.json"), fifo = dir.file("fifo.json");
+    WriteAll(big, std::string((16u << 20) + 1, ' '));
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::string members = "{\"format\": \"ketrel-config\"";
+    for (int i = 0; i < 300000; ++i) members += ",\"m" + std::to_string(i) + "\": 1";
+    WriteAll(dir.file("members.json"), members + ",\"m7\": 1}");
+    const std::string cards = dir.file("cards.json");
+    Sql(config, "insert into Card values('123', 1, 2); insert into Card values('0123', 1, 2);");
+    ASSERT_EQ(Ketrel(dir.path(), {"export", cards}).status, 0);
+    Sql(config, "delete from Card;");
+    const struct {
+        std::string file;
+        const char* words;
+    } rows[] = {
+        {big, "文件太大"},
+        {fifo, "不是普通文件"},
+        {dir.file("members.json"), "名称重复"},
+        {cards, "卡号 0123 与第 1 行的 123 是同一张卡"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.file);
+        expectRefused({"import", r.file}, r.words);
+    }
+    // A trigger would run on every row written: the import refuses the database.
+    ASSERT_EQ(Ketrel(dir.path(), {"export", dir.file("good.json")}).status, 0);
+    Sql(config,
+        "create table Seen(x); create trigger t after insert on Card begin insert into "
+        "Seen values(1); end;");
+    expectRefused({"import", dir.file("good.json")}, "数据库中含有触发器");
+}
+
+// What the program writes goes whole to a regular file: through a link to its target, never
+// over a FIFO, a directory or the database in use; "-" is standard output.
+TEST_F(Hostile, OutputPaths) {
+    const std::string shared = dir.file("shared.json"), link = dir.file("link.json");
+    WriteAll(shared, "old");
+    ASSERT_EQ(symlink(shared.c_str(), link.c_str()), 0);
+    Outcome o = Ketrel(dir.path(), {"export", link});
+    EXPECT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(ReadAll(shared).rfind("{", 0), 0u) << "the file the link names gets the export";
+    struct stat st {};
+    EXPECT_TRUE(lstat(link.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) << "the link stays a link";
+
+    o = Ketrel(dir.path(), {"export", "-"});
+    EXPECT_EQ(o.status, 0);
+    EXPECT_EQ(o.out, ReadAll(shared));
+
+    const std::string fifo = dir.file("fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{"export", fifo},
+                                               {"image", "--out", fifo},
+                                               {"image", "--out", dir.path()},
+                                               {"export", config},
+                                               {"image", "--out", config},
+                                               {"--log", fifo, "image"}}) {
+        SCOPED_TRACE(args[0] + " " + args[1]);
+        expectRefused(args, args[0] == "export" ? "导出配置失败！" : "cannot write");
+        EXPECT_TRUE(stat(fifo.c_str(), &st) == 0 && S_ISFIFO(st.st_mode));
+    }
+
+    // config.ini in the shape of a FIFO: the defaults, at once.
+    ASSERT_EQ(mkfifo(dir.file("config.ini").c_str(), 0600), 0);
+    o = Ketrel(dir.path(), {"image"});
+    EXPECT_EQ(o.status, 0) << o.err;
+}
+
+// The unit's text cannot forge a line or reach the terminal as an escape sequence; a byte-order
+// mark does not hide config.ini's port.
+TEST_F(Hostile, TheUnitsTextOnTheTerminal) {
+    test::Process unit{{UNITSIM_EXE, "--baud", "0", "--link", dir.file("unit")}};
+    ASSERT_FALSE(unit.readLine().empty());
+    WriteAll(dir.file("config.ini"),
+             "\xEF\xBB\xBF[Setup]\r\nPortName=" + dir.file("unit") + "\r\n");
+    test::Process info({KETREL_EXE, "--dir", dir.path(), "info", "--seconds", "1"});
+    std::this_thread::sleep_for(300ms);
+    const std::string payload = "Model=X\nshutdown\x1b]0;owned\x07\xff";
+    std::string hex = "7B";
+    for (std::size_t i = 0; i < 62; ++i) {
+        char byte[4];
+        std::snprintf(byte, sizeof byte, " %02X",
+                      i < payload.size() ? static_cast<unsigned char>(payload[i]) : 0);
+        hex += byte;
+    }
+    unit.write("raw " + hex + " 7D\n");
+    std::string out;
+    EXPECT_EQ(info.finish(&out), 0);
+    EXPECT_NE(out.find("Model=KT-M4\n"), std::string::npos) << "the port of config.ini: " << out;
+    EXPECT_NE(out.find("\nModel=X\\nshutdown\\x1b]0;owned\\x07\xEF\xBF\xBD\n"), std::string::npos)
+        << out;
+}
+
+// Standard output a pipe nobody reads while the unit keeps talking: a signal still ends listen
+// within a second, and info ends after its time.
+TEST_F(Hostile, AReaderThatStopsReading) {
+    for (const bool listen : {true, false}) {
+        SCOPED_TRACE(listen ? "listen" : "info");
+        test::Process unit{{UNITSIM_EXE, "--baud", "0"}};
+        const std::string port = unit.readLine();
+        std::vector<std::string> args = {KETREL_EXE, "--dir", dir.path(), "--port", port};
+        if (listen) {
+            args.insert(args.end(), {"listen", "--dry-run"});
+        } else {
+            args.insert(args.end(), {"info", "--seconds", "1"});
+        }
+        test::Process run(args);
+        std::this_thread::sleep_for(300ms);
+        // More than a pipe holds (64 KiB): the program's receive thread is left stuck writing.
+        const std::string frame =
+            listen ? "pc ComputerPageDown\n" : "frame Model=" + std::string(48, 'M') + "\n";
+        for (int i = 0; i < (listen ? 6000 : 1500); ++i) unit.write(frame);
+        std::this_thread::sleep_for(1000ms);
+        if (listen) kill(run.pid(), SIGTERM);
+        EXPECT_TRUE(run.exitedWithin(3s)) << "still running";
+    }
+}
+
+}  // namespace
+}  // namespace ketrel
