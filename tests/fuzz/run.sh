@@ -20,7 +20,7 @@ flags=(-std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recov
     -Itests/fuzz)
 link_sources=(src/link/frame_dispatch.cpp src/link/info_lines.cpp src/platform/text_util.cpp
     src/platform/app_state.cpp src/platform/ini_file.cpp src/platform/safe_file.cpp)
-config_sources=(src/config/config_image.cpp src/config/config_db.cpp)
+config_sources=(src/config/config_image.cpp src/config/config_db.cpp src/config/sqlite_limits.cpp)
 
 # target: its sources, its extra libraries and its longest input.
 declare -A sources=(
