@@ -37,14 +37,14 @@ std::string ExecMessage(std::string_view table) {
 // The columns of the result against the table's own, names compared as SQLite compares them.
 const TableSpec* WrongShape(sqlite3_stmt* st, std::string_view table, std::string_view statement) {
     if (statement.substr(0, 8) != "select *") return nullptr;
-    for (const TableSpec& spec : ConfigTableSpecs()) {
-        if (table != spec.name) continue;
+    for (const TableSpec& definition : ConfigTableSpecs()) {
+        if (table != definition.name) continue;
         const int columns = sqlite3_column_count(st);
-        if (columns != static_cast<int>(spec.columns.size())) return &spec;
+        if (columns != static_cast<int>(definition.columns.size())) return &definition;
         for (int c = 0; c < columns; ++c) {
             const char* name = sqlite3_column_name(st, c);
-            if (!name || strcasecmp(name, spec.columns[static_cast<std::size_t>(c)]) != 0)
-                return &spec;
+            if (!name || strcasecmp(name, definition.columns[static_cast<std::size_t>(c)]) != 0)
+                return &definition;
         }
     }
     return nullptr;
@@ -58,8 +58,8 @@ bool RunSelect(sqlite3* db, const std::string& statement, std::string_view table
     sqlite3_stmt* st = nullptr;
     int rc = sqlite3_prepare_v2(db, statement.c_str(), -1, &st, nullptr);
     if (rc == SQLITE_OK) {
-        if (const TableSpec* spec = WrongShape(st, table, statement)) {
-            problem = "\n" + WrongColumnsText(*spec);
+        if (const TableSpec* definition = WrongShape(st, table, statement)) {
+            problem = "\n" + WrongColumnsText(*definition);
             rc = SQLITE_ERROR;
         }
     }
