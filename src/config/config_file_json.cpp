@@ -161,7 +161,7 @@ class Parser {
             skipSpace();
             Value member;
             if (!value(member, depth)) return false;
-            v.members.emplace_back(std::move(name), std::move(member));
+            v.members.push_back({std::move(name), std::move(member)});
             skipSpace();
             if (pos_ >= text_.size()) return fail("文件意外结束");
             if (text_[pos_] == ',') {

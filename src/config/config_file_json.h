@@ -20,14 +20,22 @@ struct Value {
     bool boolean = false;
     std::string text;  // a string's text, or a number as written
     std::vector<Value> items;
-    std::vector<std::pair<std::string, Value>> members;  // in file order, names unique
-    int line = 0;                                        // where the value starts, from 1
+    // A member's name and value. Declared after Value is whole: a pair of a string and a Value
+    // inside Value itself is refused by Clang with the GCC library.
+    struct Member;
+    std::vector<Member> members;  // in file order, names unique
+    int line = 0;                 // where the value starts, from 1
 
     bool isString() const { return type == Type::String; }
     bool isArray() const { return type == Type::Array; }
     bool isObject() const { return type == Type::Object; }
     // The member of that name, or nullptr.
     const Value* find(std::string_view name) const;
+};
+
+struct Value::Member {
+    std::string first;  // the name
+    Value second;
 };
 
 struct ParseError {

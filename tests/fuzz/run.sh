@@ -32,10 +32,13 @@ declare -A sources=(
     [line_settings]="${config_sources[*]}"
     [ipv4]="${config_sources[*]}"
     [ini_read]="src/platform/ini_file.cpp src/platform/text_util.cpp src/platform/safe_file.cpp"
+    [config_file]="${config_sources[*]} src/config/config_file.cpp src/config/config_file_json.cpp
+        src/platform/safe_file.cpp"
 )
-declare -A libs=([hex_code]=-lsqlite3 [line_settings]=-lsqlite3 [ipv4]=-lsqlite3)
-declare -A max_len=([frame_dispatch]=4096 [ini_read]=4096)
-all=(iot_reply iot_wait frame_dispatch info_lines hex_code line_settings ipv4 ini_read)
+declare -A libs=([hex_code]=-lsqlite3 [line_settings]=-lsqlite3 [ipv4]=-lsqlite3
+    [config_file]=-lsqlite3)
+declare -A max_len=([frame_dispatch]=4096 [ini_read]=4096 [config_file]=8192)
+all=(iot_reply iot_wait frame_dispatch info_lines hex_code line_settings ipv4 ini_read config_file)
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=("${all[@]}")
 

@@ -1,0 +1,35 @@
+// The import file reader on any text: it never fails but with problems it can name, every
+// problem names a line of the file, and a document it takes without a problem is one the
+// program writes back unchanged (read, written, read again: the same tables).
+#include "config_file.h"
+#include "fuzz_support.h"
+
+using namespace ketrel;
+using fuzz::Check;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    FileProblems problems;
+    const std::optional<ConfigTables> tables = ParseConfigFile(text, problems);
+    if (!tables) {
+        Check(!problems.empty());
+        return 0;
+    }
+    ValidateConfigTables(*tables, problems);
+    int lines = 1;
+    for (const char c : text) lines += c == '\n';
+    for (const FileProblem& p : problems) {
+        Check(p.line >= 0 && p.line <= lines);
+        Check(!p.Describe().empty());
+    }
+    if (!problems.empty()) return 0;
+    FileProblems again;
+    const std::optional<ConfigTables> reread = ParseConfigFile(FormatConfigFile(*tables), again);
+    Check(reread && again.empty() && reread->size() == tables->size());
+    for (std::size_t t = 0; t < tables->size(); ++t) {
+        Check((*reread)[t].name == (*tables)[t].name);
+        Check((*reread)[t].columns == (*tables)[t].columns);
+        Check((*reread)[t].rows == (*tables)[t].rows);
+    }
+    return 0;
+}
