@@ -70,11 +70,14 @@ class PrintingSink : public FrameSink {
   public:
     PrintingSink(std::ostream& out, std::string prefix) : out_(out), prefix_(std::move(prefix)) {}
     void infoLine(const std::string& key, const std::string& value) override {
+        ++lines_;
         std::lock_guard lock(mutex_);
         out_ << prefix_ << TerminalText(key) << "=" << TerminalText(value) << std::endl;
     }
+    int lines() const { return lines_.load(); }
 
   private:
+    std::atomic<int> lines_{0};
     std::mutex mutex_;
     std::ostream& out_;
     std::string prefix_;
@@ -138,8 +141,12 @@ int RunInfo(AppState& state, const std::vector<std::string>& args, std::ostream&
     while (!g_interrupted && std::chrono::steady_clock::now() < end) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    ending.emplace(kExitOk);
-    return kExitOk;
+    // Silence is no success: a script must be able to tell a unit that never answered.
+    const int status = sink.lines() > 0 ? kExitOk : kExitFailed;
+    ending.emplace(status);
+    if (status != kExitOk)
+        notifier.show(texts::kInfoNoAnswer, texts::kCaptionError, MessageIcon::Error);
+    return status;
 }
 
 int RunListen(AppState& state, const std::vector<std::string>& args, std::ostream& out,
@@ -186,7 +193,8 @@ std::string Usage() {
            "  ketrel [--dir DIR] [--port NAME] info [--seconds N]   ask the unit for its "
            "information\n"
            "  ketrel [--dir DIR] [--port NAME] listen [--dry-run]   carry out the unit's PC "
-           "commands\n";
+           "commands\n"
+           "  ketrel --version | --help\n";
 }
 
 bool ParseGlobal(int argc, char** argv, GlobalOptions& out, std::string* error) {
@@ -201,6 +209,9 @@ bool ParseGlobal(int argc, char** argv, GlobalOptions& out, std::string* error) 
             (a == "--dir" ? out.dir : a == "--port" ? out.port : out.log) = argv[++i];
         } else if (a == "--help" || a == "-h") {
             out.subcommand = "help";
+            return true;
+        } else if (a == "--version") {
+            out.subcommand = "version";
             return true;
         } else if (!a.empty() && a[0] == '-') {
             if (error) *error = "unknown option " + a;
@@ -218,6 +229,10 @@ bool ParseGlobal(int argc, char** argv, GlobalOptions& out, std::string* error) 
 int Run(const GlobalOptions& options, std::ostream& out, std::ostream& err) {
     if (options.subcommand == "help") {
         out << Usage();
+        return kExitOk;
+    }
+    if (options.subcommand == "version") {
+        out << "ketrel " << KETREL_VERSION << "\n";
         return kExitOk;
     }
     std::string problem;

@@ -5,6 +5,7 @@
 
 #include "process.h"
 #include "test_support.h"
+#include "texts.h"
 
 namespace ketrel {
 namespace {
@@ -36,6 +37,14 @@ TEST_F(CliTest, InfoPrintsEveryInformationLine) {
     EXPECT_NE(out.find("serverip="), std::string::npos) << out;
     sim.write("lines\n");
     EXPECT_EQ(sim.readLine(), "GetInfo");
+}
+
+TEST_F(CliTest, InfoFromASilentUnitSaysSoAndFails) {
+    sim.write("fault no-answer\n");
+    test::Process info(ketrel({"info", "--seconds", "0.5"}), true);
+    std::string out;
+    EXPECT_EQ(info.finish(&out), 1);
+    EXPECT_EQ(out, std::string(texts::kInfoNoAnswer) + "\n");
 }
 
 TEST_F(CliTest, ListenDryRunPrintsEachActionAsItHappens) {
@@ -79,6 +88,7 @@ TEST(CliUsage, ExitStatuses) {
         {{KETREL_EXE, "--dir", dir.path(), "listen", "--loud"}, 2},
         {{KETREL_EXE, "--port"}, 2},
         {{KETREL_EXE, "--help"}, 0},
+        {{KETREL_EXE, "--version"}, 0},
     };
     for (const auto& [argv, status] : cases) {
         test::Process p(argv);

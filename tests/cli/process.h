@@ -15,16 +15,18 @@ extern char** environ;
 
 namespace ketrel::test {
 
-// A child process with its standard input and output on pipes.
+// A child process with its standard input and output on pipes (its standard error too, when
+// asked: messages then come in with the output).
 class Process {
   public:
-    explicit Process(const std::vector<std::string>& argv) {
+    explicit Process(const std::vector<std::string>& argv, bool withErrors = false) {
         int in[2], out[2];
         if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0) return;
         posix_spawn_file_actions_t fa;
         posix_spawn_file_actions_init(&fa);
         posix_spawn_file_actions_adddup2(&fa, in[0], 0);
         posix_spawn_file_actions_adddup2(&fa, out[1], 1);
+        if (withErrors) posix_spawn_file_actions_adddup2(&fa, out[1], 2);
         std::vector<char*> args;
         for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
         args.push_back(nullptr);
