@@ -36,6 +36,7 @@ enum Id : int {
     // The tray menu.
     ID_TRAY_ABOUT = 32777,
     ID_TRAY_EXIT = 32778,
+    ID_TRAY_SHOW = 32779,
 };
 
 }  // namespace ketrel::cmd

@@ -181,6 +181,8 @@ void CMainFrame::createCommands() {
             [this](bool on) { statusBar()->setVisible(on); });
     add(ID_APP_EXIT, QStringLiteral("退出(&X)"), "ID_APP_EXIT", nullptr, [this] { ExitProgram(); });
     add(ID_APP_ABOUT, QStringLiteral("关于"), "ID_APP_ABOUT", "about", [this] { OnAbout(); });
+    add(ID_TRAY_SHOW, QStringLiteral("显示主窗口"), "ID_TRAY_SHOW", nullptr,
+        [this] { ShowMainWindow(); });
     add(ID_TRAY_ABOUT, QStringLiteral("关于"), "ID_TRAY_ABOUT", nullptr, [this] { OnAbout(); });
     add(ID_TRAY_EXIT, QStringLiteral("退出程序"), "ID_TRAY_EXIT", nullptr,
         [this] { ExitProgram(); });
@@ -206,6 +208,7 @@ void CMainFrame::createTray() {
     tray_->setToolTip(QString::fromUtf8(kTrayTip));
     trayMenu_ = new QMenu(QStringLiteral("Ketrel"), this);
     trayMenu_->setObjectName("trayMenu");
+    trayMenu_->addAction(command(cmd::ID_TRAY_SHOW));
     trayMenu_->addAction(command(cmd::ID_TRAY_ABOUT));
     trayMenu_->addAction(command(cmd::ID_TRAY_EXIT));
     tray_->setContextMenu(trayMenu_);
@@ -374,6 +377,10 @@ void CMainFrame::OnTrayActivated(QSystemTrayIcon::ActivationReason reason) {
     // Trays that speak the StatusNotifier protocol report a click as Trigger and never a
     // double click, so both show the window.
     if (reason != QSystemTrayIcon::DoubleClick && reason != QSystemTrayIcon::Trigger) return;
+    ShowMainWindow();
+}
+
+void CMainFrame::ShowMainWindow() {
     showNormal();
     raise();
     activateWindow();

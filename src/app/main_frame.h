@@ -98,6 +98,8 @@ class CMainFrame : public QMainWindow {
     void OnNavigate(int commandId);
     void OnAbout();
     void OnTrayActivated(QSystemTrayIcon::ActivationReason reason);
+    // 显示主窗口 in the tray menu, and a click on the icon.
+    void ShowMainWindow();
     // 退出程序 and 退出(&X): close the port, remove the tray icon, end the event loop.
     void ExitProgram();
 

@@ -235,10 +235,13 @@ TEST_F(MainFrameTest, HiddenInTheTrayUntilDoubleClicked) {
     EXPECT_TRUE(f.isVisible());
     EXPECT_EQ(f.view()->currentPage(), CVardoView::kSysSettingPage);
 
-    // The close box hides; the program keeps serving the unit.
+    // The close box hides; the program keeps serving the unit. The tray menu shows it again.
     f.close();
     EXPECT_FALSE(f.isVisible());
     EXPECT_TRUE(f.trayIcon()->isVisible());
+    f.command(cmd::ID_TRAY_SHOW)->trigger();
+    EXPECT_TRUE(f.isVisible());
+    f.close();
     EXPECT_TRUE(f.link().IsOpen());
     unit.sendFrame("Model=while-hidden");
     EXPECT_TRUE(PumpUntil([&] { return model() == "while-hidden"; }));
@@ -306,7 +309,7 @@ TEST_F(MainFrameTest, CaptionsAsTheUserSeesThem) {
                            "Office 2007 (银色样式)(&S)", "Office 2007 (水绿色样式)(&A)",
                            "Windows 7(&D)"}));
     EXPECT_EQ(texts(f.ribbon()->mainMenu()), QStringList({"退出(&X)"}));
-    EXPECT_EQ(texts(f.trayMenu()), QStringList({"关于", "退出程序"}));
+    EXPECT_EQ(texts(f.trayMenu()), QStringList({"显示主窗口", "关于", "退出程序"}));
     EXPECT_EQ(f.windowTitle().toStdString(), "KetrelV4.0");
     EXPECT_EQ(f.trayIcon()->toolTip().toStdString(), "Ketrel");
     EXPECT_EQ(f.view()->tabs()->tabText(0).toStdString(), "系统配置");
