@@ -105,8 +105,10 @@ void StatusPanes::showPortFailed() {
 }
 
 void StatusPanes::showPortClosed() {
-    // The icon keeps its animation: only the name says the port is closed.
+    // An icon still showing an open port beside "已关闭" would say two things at once.
+    startAnimation(PortAnimation::Closed, icons::PortFailedStrip());
     label(kPortName)->setText(ToQ(texts::kPortPaneClosed));
+    label(kPortIcon)->repaint();
     label(kPortName)->repaint();
 }
 

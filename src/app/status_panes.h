@@ -30,7 +30,7 @@ class StatusPanes : public QObject, public PortStatusView, public Progress {
     static constexpr int kProgressBar = 5401;
     static constexpr int kAnimationMs = 500;
 
-    enum class PortAnimation { None, Open, Failed };
+    enum class PortAnimation { None, Open, Failed, Closed };
 
     explicit StatusPanes(QStatusBar* bar);
 

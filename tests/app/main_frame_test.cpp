@@ -432,7 +432,7 @@ TEST_F(MainFrameTest, PortToggleClosesAndReopens) {
     CMainFrame& f = startAndSettle();
     f.command(cmd::ID_BUTTON_PORT_OPEN_CLOSE)->trigger();
     EXPECT_EQ(pane(StatusPanes::kPortName), texts::kPortPaneClosed);
-    EXPECT_EQ(f.statusPanes().portAnimation(), StatusPanes::PortAnimation::Open);
+    EXPECT_EQ(f.statusPanes().portAnimation(), StatusPanes::PortAnimation::Closed);
     EXPECT_FALSE(f.link().IsOpen());
     unit.sendFrame("Model=while-closed");
     PumpFor(100);
@@ -442,6 +442,7 @@ TEST_F(MainFrameTest, PortToggleClosesAndReopens) {
 
     f.command(cmd::ID_BUTTON_PORT_OPEN_CLOSE)->trigger();
     EXPECT_EQ(pane(StatusPanes::kPortName), unit.portPath());
+    EXPECT_EQ(f.statusPanes().portAnimation(), StatusPanes::PortAnimation::Open);
     unit.sendFrame("Model=reopened");
     EXPECT_TRUE(PumpUntil([&] { return model() == "reopened"; }));
     EXPECT_EQ(f.receiver().pauseCount(), 0);
