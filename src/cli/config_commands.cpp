@@ -110,8 +110,7 @@ int RunImage(AppState& state, const std::vector<std::string>& args, std::ostream
         return out ? kExitOk : kExitFailed;
     }
     std::string reason = "this is the configuration database in use";
-    if (IsSameFile(ResolveLinks(outPath), state.DatabasePath()) ||
-        !WriteFileWhole(outPath, bytes, reason)) {
+    if (IsSameFile(outPath, state.DatabasePath()) || !WriteFileWhole(outPath, bytes, reason)) {
         err << "ketrel image: cannot write " << outPath << ": " << reason << "\n";
         return kExitFailed;
     }

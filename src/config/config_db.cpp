@@ -63,21 +63,7 @@ bool RunSelect(sqlite3* db, const std::string& statement, std::string_view table
             rc = SQLITE_ERROR;
         }
     }
-    if (rc == SQLITE_OK) {
-        const int columns = sqlite3_column_count(st);
-        while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
-            if (rows.size() == ConfigDb::kMaxRows) break;
-            SqlRow row;
-            row.reserve(static_cast<std::size_t>(columns));
-            for (int c = 0; c < columns; ++c) {
-                const auto* cell = reinterpret_cast<const char*>(sqlite3_column_text(st, c));
-                row.emplace_back(
-                    cell ? std::string(cell, static_cast<std::size_t>(sqlite3_column_bytes(st, c)))
-                         : std::string());
-            }
-            rows.push_back(std::move(row));
-        }
-    }
+    if (rc == SQLITE_OK) rc = ReadRows(st, rows, ConfigDb::kMaxRows);
     sqlite3_finalize(st);
     return rc == SQLITE_DONE;
 }

@@ -738,17 +738,7 @@ std::optional<ConfigTables> ReadConfigTables(const std::string& databasePath, st
             const int columns = sqlite3_column_count(st);
             for (int c = 0; c < columns; ++c)
                 table.columns.emplace_back(sqlite3_column_name(st, c));
-            while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
-                if (table.rows.size() == ConfigDb::kMaxRows) break;
-                SqlRow row;
-                for (int c = 0; c < columns; ++c) {
-                    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(st, c));
-                    row.emplace_back(text ? std::string(text, static_cast<std::size_t>(
-                                                                  sqlite3_column_bytes(st, c)))
-                                          : std::string());
-                }
-                table.rows.push_back(std::move(row));
-            }
+            rc = ReadRows(st, table.rows, ConfigDb::kMaxRows);
         }
         if (rc != SQLITE_DONE) {
             if (error) {
@@ -909,7 +899,7 @@ bool ExportConfiguration(const std::string& databasePath, const std::string& fil
     const std::string document = FormatConfigFile(*tables);
     if (filePath == "-" && standardOutput) {
         *standardOutput << document << std::flush;
-    } else if (IsSameFile(ResolveLinks(filePath), databasePath)) {
+    } else if (IsSameFile(filePath, databasePath)) {
         notifier.show(
             std::string(texts::kExportFailed) + "\n" + filePath + ": " + texts::kIsTheDatabase,
             texts::kCaptionNotice, MessageIcon::Error);

@@ -20,6 +20,23 @@ int SqliteWorkLimit::OnProgress(void* self) {
     return --limit->checksLeft_ < 0 ? 1 : 0;
 }
 
+int ReadRows(sqlite3_stmt* st, std::vector<std::vector<std::string>>& rows, std::size_t maxRows) {
+    const int columns = sqlite3_column_count(st);
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW && rows.size() < maxRows) {
+        std::vector<std::string> row;
+        row.reserve(static_cast<std::size_t>(columns));
+        for (int c = 0; c < columns; ++c) {
+            const auto* cell = reinterpret_cast<const char*>(sqlite3_column_text(st, c));
+            row.emplace_back(
+                cell ? std::string(cell, static_cast<std::size_t>(sqlite3_column_bytes(st, c)))
+                     : std::string());
+        }
+        rows.push_back(std::move(row));
+    }
+    return rc;
+}
+
 bool IsRealTable(sqlite3* db, std::string_view name) {
     sqlite3_stmt* st = nullptr;
     if (sqlite3_prepare_v2(db, "select type from main.sqlite_master where name = ?1 collate nocase",

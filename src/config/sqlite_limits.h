@@ -1,9 +1,12 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
+#include <vector>
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 namespace ketrel {
 
@@ -23,6 +26,10 @@ class SqliteWorkLimit {
 
     int checksLeft_;
 };
+
+// Steps the statement to its end, every cell as text (NULL as empty text), at most maxRows rows.
+// SQLITE_DONE when all were read; SQLITE_ROW when there were more; the error code otherwise.
+int ReadRows(sqlite3_stmt* st, std::vector<std::vector<std::string>>& rows, std::size_t maxRows);
 
 // True when name is a table of the main schema (not a view, not missing).
 bool IsRealTable(sqlite3* db, std::string_view name);

@@ -22,8 +22,7 @@ std::string DirectoryOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-}  // namespace
-
+// The path a write through path ends up at: symbolic links followed.
 std::string ResolveLinks(const std::string& path) {
     std::string current = path;
     for (int i = 0; i < kMaxLinks; ++i) {
@@ -37,6 +36,8 @@ std::string ResolveLinks(const std::string& path) {
     }
     return current;
 }
+
+}  // namespace
 
 bool IsSameFile(const std::string& a, const std::string& b) {
     struct stat sa {

@@ -21,10 +21,7 @@ enum class ReadFailure { None, Missing, NotRegular, TooLarge, Other };
 ReadFailure ReadRegularFile(const std::string& path, std::size_t maxSize, std::string& out,
                             std::string& reason);
 
-// The path a write through path ends up at: symbolic links followed.
-std::string ResolveLinks(const std::string& path);
-
-// True when both paths name one existing file.
+// True when both paths name one existing file (symbolic links followed).
 bool IsSameFile(const std::string& a, const std::string& b);
 
 }  // namespace ketrel
