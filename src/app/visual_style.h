@@ -18,6 +18,10 @@ struct VisualStyle {
     QString panelCaption;
     QString captionText;
     QString accent;
+    // The states of the bars' buttons; each keeps the caption readable (4.5:1) on it.
+    QString hover;
+    QString pressed;
+    QString disabledText;
 };
 
 inline constexpr int kDefaultApplicationLook = 216;
