@@ -6,8 +6,10 @@
 #include <QCloseEvent>
 #include <QMenu>
 #include <QScreen>
+#include <QScrollArea>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <algorithm>
 
 #include "about_dialog.h"
 #include "app_state.h"
@@ -73,11 +75,16 @@ CMainFrame::CMainFrame(AppState& state, Notifier& notifier, DialogRunner& dialog
     setObjectName("CMainFrame");
     setWindowTitle(QString::fromUtf8(kCaption));
     setWindowIcon(icons::AppIcon());
-    // Caption, system menu and minimise box; no maximise box and no sizing border.
+    // Caption, system menu and minimise box; no maximise box. The window opens at its usual
+    // size but may be made smaller, down to what a small or scaled screen leaves free: the
+    // ribbon and the pages scroll where they do not fit.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
-    setFixedSize(kWidth, kHeight);
+    setMinimumSize(kMinWidth, kMinHeight);
+    const QRect room = screen()->availableGeometry();
+    resize(std::clamp(room.width() - kFrameAllowance, kMinWidth, kWidth),
+           std::clamp(room.height() - kFrameAllowance, kMinHeight, kHeight));
 
     createCommands();
     ribbon_ = new RibbonBar([this](int id) { return command(id); }, styleMenu_, this);
@@ -92,8 +99,13 @@ CMainFrame::CMainFrame(AppState& state, Notifier& notifier, DialogRunner& dialog
     resizeDocks({outlook_}, {COutlookBar::kInitialWidth}, Qt::Horizontal);
     connect(outlook_, &COutlookBar::commandTriggered, this, &CMainFrame::OnNavigate);
 
-    view_ = new CVardoView(this);
-    setCentralWidget(view_);
+    view_ = new CVardoView;
+    auto* pages = new QScrollArea(this);
+    pages->setObjectName("pageScroll");
+    pages->setFrameShape(QFrame::NoFrame);
+    pages->setWidgetResizable(true);
+    pages->setWidget(view_);
+    setCentralWidget(pages);
     view_->cardPage()->Attach(state_, notifier_, dialogs_);
     view_->sysSettingPage()->Attach(state_, notifier_, dialogs_);
     view_->sysSettingPage()->SetOptionsOpener([this] {

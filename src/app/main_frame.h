@@ -59,6 +59,10 @@ class CMainFrame : public QMainWindow {
   public:
     static constexpr int kWidth = 1024;
     static constexpr int kHeight = 700;
+    static constexpr int kMinWidth = 760;
+    static constexpr int kMinHeight = 520;
+    // The title bar and the borders the window manager adds around the window.
+    static constexpr int kFrameAllowance = 40;
 
     CMainFrame(AppState& state, Notifier& notifier, DialogRunner& dialogs,
                FrameOptions options = {});

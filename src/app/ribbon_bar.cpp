@@ -5,6 +5,9 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
+#include <QResizeEvent>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -137,11 +140,39 @@ RibbonBar::RibbonBar(const ActionOf& actionOf, QMenu* styleMenu, QWidget* parent
     panels->addWidget(panel(QStringLiteral("选项"), options));
     panels->addStretch();
 
+    // The panels scroll sideways when the window is narrower than they are, so every command
+    // stays reachable.
+    auto* panelRow = new QWidget;
+    panelRow->setObjectName("ribbonPanelRow");
+    panelRow->setLayout(panels);
+    panelScroll_ = new QScrollArea(this);
+    panelScroll_->setObjectName("ribbonScroll");
+    panelScroll_->setFrameShape(QFrame::NoFrame);
+    panelScroll_->setWidgetResizable(true);
+    panelScroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    panelScroll_->setWidget(panelRow);
+    panelScroll_->viewport()->setAutoFillBackground(false);
+    panelRow->setAutoFillBackground(false);
+    fitPanelHeight();
+
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(tabRow);
-    layout->addLayout(panels);
+    layout->addWidget(panelScroll_);
+}
+
+void RibbonBar::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    fitPanelHeight();
+}
+
+void RibbonBar::fitPanelHeight() {
+    // Room for the scroll bar only while it is needed.
+    const QSize content = panelScroll_->widget()->minimumSizeHint();
+    const bool narrow = content.width() > width();
+    panelScroll_->setFixedHeight(
+        content.height() + (narrow ? panelScroll_->horizontalScrollBar()->sizeHint().height() : 0));
 }
 
 QWidget* RibbonBar::panel(const QString& caption, QWidget* content) {

@@ -5,6 +5,7 @@
 
 class QAction;
 class QMenu;
+class QScrollArea;
 class QToolButton;
 
 namespace ketrel {
@@ -27,13 +28,18 @@ class RibbonBar : public QWidget {
     // The caption of the panel that holds the command's control, or empty.
     QString panelOf(int id) const;
 
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+
   private:
+    void fitPanelHeight();
     QWidget* panel(const QString& caption, QWidget* content);
     QToolButton* largeButton(QAction* action);
 
     QToolButton* mainButton_;
     QMenu* mainMenu_;
     QToolButton* styleButton_;
+    QScrollArea* panelScroll_;
 };
 
 }  // namespace ketrel

@@ -4,7 +4,10 @@
 #include <QApplication>
 #include <QImage>
 #include <QMenu>
+#include <QMessageBox>
+#include <QScreen>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -12,6 +15,7 @@
 #include <map>
 
 #include "command_ids.h"
+#include "qt_notifier.h"
 #include "ribbon_bar.h"
 #include "visual_style.h"
 
@@ -111,6 +115,24 @@ TEST(Looks, EveryStateOfARibbonButtonIsReadable) {
             }
         }
     }
+}
+
+// The 69 problems of an import make a box that still fits the screen and keeps every line.
+TEST(Looks, ALongMessageScrollsInsideTheScreen) {
+    std::string text = "导入失败：";
+    for (int i = 1; i <= 69; ++i) text += "\n第" + std::to_string(i) + "行：数值超出范围";
+    QRect box;
+    QString shown;
+    QTimer::singleShot(0, [&] {
+        auto* b = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!b) return;
+        box = b->frameGeometry();
+        shown = b->text() + "\n" + b->detailedText();
+        b->accept();
+    });
+    QtNotifier().show(text, "KetrelV4.0", MessageIcon::Warning);
+    EXPECT_TRUE(shown.toStdString() == text);
+    EXPECT_LE(box.height(), QApplication::primaryScreen()->availableGeometry().height());
 }
 
 }  // namespace

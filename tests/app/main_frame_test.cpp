@@ -6,6 +6,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QProgressBar>
+#include <QScrollArea>
+#include <QStatusBar>
 #include <QStyle>
 #include <QTabWidget>
 #include <QTest>
@@ -245,6 +247,32 @@ TEST_F(MainFrameTest, HiddenInTheTrayUntilDoubleClicked) {
     EXPECT_TRUE(f.link().IsOpen());
     unit.sendFrame("Model=while-hidden");
     EXPECT_TRUE(PumpUntil([&] { return model() == "while-hidden"; }));
+}
+
+// A small screen (1366x768, or 1920x1080 at 150 %): each command of the ribbon can be
+// scrolled to, and the status bar stays in the window.
+TEST_F(MainFrameTest, EveryCommandIsReachableInASmallWindow) {
+    CMainFrame& f = start();
+    f.show();
+    f.resize(1000, 640);
+    QApplication::processEvents();
+    ASSERT_EQ(f.size(), QSize(1000, 640));
+    auto* scroll = f.ribbon()->findChild<QScrollArea*>("ribbonScroll");
+    ASSERT_NE(scroll, nullptr);
+    int commands = 0;
+    for (QWidget* control : f.ribbon()->findChildren<QWidget*>()) {
+        if (!control->property("commandId").isValid()) continue;
+        ++commands;
+        scroll->ensureWidgetVisible(control, 0, 0);
+        QApplication::processEvents();
+        const QRect at(control->mapTo(&f, QPoint(0, 0)), control->size());
+        EXPECT_TRUE(f.rect().contains(at)) << control->objectName().toStdString();
+        EXPECT_EQ(control->visibleRegion().boundingRect().size(), control->size())
+            << control->objectName().toStdString();
+    }
+    EXPECT_GE(commands, 16);
+    const QRect bar(f.statusBar()->mapTo(&f, QPoint(0, 0)), f.statusBar()->size());
+    EXPECT_TRUE(f.statusBar()->isVisible() && f.rect().contains(bar));
 }
 
 TEST_F(MainFrameTest, WithoutATrayTheWindowIsShownAndCloseMinimises) {

@@ -1,5 +1,6 @@
 #include "qt_notifier.h"
 
+#include <QAbstractButton>
 #include <QMessageBox>
 
 #include "qt_text.h"
@@ -22,16 +23,32 @@ QMessageBox::Icon BoxIcon(MessageIcon icon) {
     }
     return QMessageBox::NoIcon;
 }
+
+// A message of many lines (the problems of an import, say) would make a box taller than the
+// screen: its first line stays the message and the rest goes below it into a list that
+// scrolls, opened from the start.
+void ShowLongTextScrolling(QMessageBox& box) {
+    const QString text = box.text();
+    if (text.count(QLatin1Char('\n')) < QtNotifier::kMaxBoxLines) return;
+    const qsizetype cut = text.indexOf(QLatin1Char('\n'));
+    box.setText(text.left(cut));
+    box.setDetailedText(text.mid(cut + 1));
+    for (QAbstractButton* button : box.buttons()) {
+        if (box.buttonRole(button) == QMessageBox::ActionRole) button->click();
+    }
+}
 }  // namespace
 
 void QtNotifier::show(const std::string& text, const std::string& caption, MessageIcon icon) {
     QMessageBox box(BoxIcon(icon), ToQ(caption), ToQ(text), QMessageBox::Ok, owner_.data());
+    ShowLongTextScrolling(box);
     box.exec();
 }
 
 bool QtNotifier::confirm(const std::string& text, const std::string& caption, MessageIcon icon) {
     QMessageBox box(BoxIcon(icon), ToQ(caption), ToQ(text), QMessageBox::Yes | QMessageBox::No,
                     owner_.data());
+    ShowLongTextScrolling(box);
     return box.exec() == QMessageBox::Yes;
 }
 
