@@ -4,6 +4,7 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QScreen>
 #include <QScrollArea>
@@ -92,6 +93,10 @@ CMainFrame::CMainFrame(AppState& state, Notifier& notifier, DialogRunner& dialog
 
     panes_ = new StatusPanes(statusBar());
     link_.SetStatusView(panes_);
+    connect(panes_, &StatusPanes::portChanged, this, [this] {
+        panes_->setModel(QString());
+        view_->sysSettingPage()->ClearTerminalInfo();
+    });
     link_.SetClock(clock_);
 
     outlook_ = new COutlookBar(this);
@@ -132,6 +137,10 @@ CMainFrame::CMainFrame(AppState& state, Notifier& notifier, DialogRunner& dialog
     ApplyVisualStyle(this, applicationLook_);
     for (QAction* a : styleMenu_->actions()) a->setChecked(a->data().toInt() == applicationLook_);
 
+    infoAnswerTimer_.setSingleShot(true);
+    infoAnswerTimer_.setInterval(options_.infoAnswerMs);
+    connect(&infoAnswerTimer_, &QTimer::timeout, this,
+            [this] { panes_->setStatusText(QString::fromUtf8(texts::kInfoNoAnswer)); });
     infoTimer_.setInterval(options_.infoTimerIntervalMs);
     connect(&infoTimer_, &QTimer::timeout, this, &CMainFrame::OnInfoTimerTick);
 }
@@ -300,6 +309,11 @@ void CMainFrame::OnPortLost() { link_.IsOpen(); }
 void CMainFrame::OnInfoLine(const QString& key, const QString& value) {
     const std::string k = FromQ(key);
     const std::string v = FromQ(value);
+    const QString noAnswer = QString::fromUtf8(texts::kInfoNoAnswer);
+    if (infoAnswerTimer_.isActive() || panes_->label(StatusPanes::kStatus)->text() == noAnswer) {
+        infoAnswerTimer_.stop();
+        panes_->setStatusText(QString::fromUtf8(texts::kInfoAnswered));
+    }
     if (k == "IDNumber") {
         view_->cardPage()->ReceiveCardNumber(v);
     } else if (k == "Model") {
@@ -309,7 +323,9 @@ void CMainFrame::OnInfoLine(const QString& key, const QString& value) {
     }
 }
 
-void CMainFrame::RequestUnitInfo() { link_.PostCommand(frame::kGetInfo); }
+void CMainFrame::RequestUnitInfo() {
+    if (link_.PostCommand(frame::kGetInfo)) infoAnswerTimer_.start();
+}
 
 void CMainFrame::showNotYetAvailable() {
     notifier_.show(kNotYet, texts::kCaptionNotice, MessageIcon::Information);

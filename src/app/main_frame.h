@@ -48,6 +48,8 @@ struct FrameOptions {
     // Whether the desktop has a system tray; unset to ask the desktop.
     std::optional<bool> trayAvailable;
     int infoTimerIntervalMs = 1000;
+    // How long 获取信息 waits for the unit's first line before the status bar says it is silent.
+    int infoAnswerMs = 2000;
     // Called after each start-up step.
     std::function<void(StartupStep)> onStartupStep;
 };
@@ -174,6 +176,7 @@ class CMainFrame : public QMainWindow {
     StatusPanes* panes_ = nullptr;
     QSystemTrayIcon* tray_ = nullptr;
     QTimer infoTimer_;
+    QTimer infoAnswerTimer_;
     int infoTicks_ = 0;
     bool autoRunChecked_ = false;
     int applicationLook_ = 0;

@@ -76,6 +76,12 @@ void StatusPanes::setModel(const QString& model) {
     l->update();
 }
 
+void StatusPanes::setStatusText(const QString& text) {
+    QLabel* l = label(kStatus);
+    l->setText(text);
+    l->setToolTip(text);
+}
+
 void StatusPanes::startAnimation(PortAnimation animation, const QPixmap& strip) {
     animation_ = animation;
     strip_ = strip;
@@ -91,6 +97,7 @@ void StatusPanes::showFrame() {
 }
 
 void StatusPanes::showPortOpen(const std::string& portName) {
+    emit portChanged();
     startAnimation(PortAnimation::Open, icons::PortOpenStrip());
     label(kPortName)->setText(ToQ(portName));
     label(kPortIcon)->repaint();
@@ -98,6 +105,7 @@ void StatusPanes::showPortOpen(const std::string& portName) {
 }
 
 void StatusPanes::showPortFailed() {
+    emit portChanged();
     startAnimation(PortAnimation::Failed, icons::PortFailedStrip());
     label(kPortName)->setText(ToQ(texts::kPortPaneFailed));
     label(kPortIcon)->repaint();
@@ -105,6 +113,7 @@ void StatusPanes::showPortFailed() {
 }
 
 void StatusPanes::showPortClosed() {
+    emit portChanged();
     // An icon still showing an open port beside "已关闭" would say two things at once.
     startAnimation(PortAnimation::Closed, icons::PortFailedStrip());
     label(kPortName)->setText(ToQ(texts::kPortPaneClosed));

@@ -39,7 +39,14 @@ class StatusPanes : public QObject, public PortStatusView, public Progress {
     QProgressBar* progressBar() const { return progress_; }
 
     void setModel(const QString& model);
+    // A short note of what just happened (a request the unit did not answer, a line sent).
+    void setStatusText(const QString& text);
 
+  signals:
+    // The port was opened, closed or lost: what the window shows of the unit is not current.
+    void portChanged();
+
+  public:
     void showPortOpen(const std::string& portName) override;
     void showPortFailed() override;
     void showPortClosed() override;

@@ -14,6 +14,7 @@ inline constexpr const char* kPortPaneClosed = "已关闭";
 inline constexpr const char* kReceiveThreadFailed = "创建串口接收线程失败!";
 inline constexpr const char* kInfoNoAnswer =
     "单元没有应答：没有收到任何信息行。请检查连接线、端口和单元电源。";
+inline constexpr const char* kInfoAnswered = "单元已应答";
 inline constexpr const char* kPasswordEmpty = "密码不能为空!";
 inline constexpr const char* kPasswordWrong = "密码错误,请重新输入!";
 

@@ -211,4 +211,8 @@ bool CDialogSysSetting::SetTerminalInfo(const std::string& key, const std::strin
     return false;
 }
 
+void CDialogSysSetting::ClearTerminalInfo() {
+    for (const auto& f : kTerminalFields) fields_.at(f.id)->clear();
+}
+
 }  // namespace ketrel

@@ -60,6 +60,8 @@ class CDialogSysSetting : public QWidget {
     // Shows one of the unit's information lines in its field; false for a key this page does
     // not show.
     bool SetTerminalInfo(const std::string& key, const std::string& value);
+    // Empties the fields: what they showed came from a unit that may no longer be there.
+    void ClearTerminalInfo();
     QLineEdit* terminalField(int id) const;
 
     ReportList* serialList() const { return serialList_; }

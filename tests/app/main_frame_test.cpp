@@ -69,6 +69,7 @@ class MainFrameTest : public ::testing::Test {
         o.executablePath = exe;
         o.trayAvailable = true;
         o.infoTimerIntervalMs = 20;
+        o.infoAnswerMs = 300;
         return o;
     }
 
@@ -462,9 +463,11 @@ TEST_F(MainFrameTest, PortToggleClosesAndReopens) {
     EXPECT_EQ(pane(StatusPanes::kPortName), texts::kPortPaneClosed);
     EXPECT_EQ(f.statusPanes().portAnimation(), StatusPanes::PortAnimation::Closed);
     EXPECT_FALSE(f.link().IsOpen());
+    // What the window knew of the unit is no longer current.
+    EXPECT_EQ(model() + field(CDialogSysSetting::kTerminalIp), "");
     unit.sendFrame("Model=while-closed");
     PumpFor(100);
-    EXPECT_EQ(model(), "KT-M4");
+    EXPECT_EQ(model(), "");
     f.command(cmd::ID_BUTTON_INFO)->trigger();
     EXPECT_EQ(notifier.texts(), std::vector<std::string>{texts::kPortInvalid});
 
@@ -474,6 +477,16 @@ TEST_F(MainFrameTest, PortToggleClosesAndReopens) {
     unit.sendFrame("Model=reopened");
     EXPECT_TRUE(PumpUntil([&] { return model() == "reopened"; }));
     EXPECT_EQ(f.receiver().pauseCount(), 0);
+
+    // 获取信息 to a unit that stays silent says so, and an answer later takes it back.
+    sim::Faults silent;
+    silent.noAnswer = true;
+    unit.setFaults(silent);
+    f.command(cmd::ID_BUTTON_INFO)->trigger();
+    EXPECT_TRUE(PumpUntil([&] { return pane(StatusPanes::kStatus) == texts::kInfoNoAnswer; }));
+    unit.setFaults({});
+    f.command(cmd::ID_BUTTON_INFO)->trigger();
+    EXPECT_TRUE(PumpUntil([&] { return pane(StatusPanes::kStatus) == texts::kInfoAnswered; }));
 }
 
 TEST_F(MainFrameTest, PortSettingsReopenOnTheChosenPort) {
