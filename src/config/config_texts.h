@@ -38,6 +38,20 @@ inline constexpr const char* kReplyTimeout = "应答超时！";
 inline constexpr const char* kNoCompletion = "单元没有确认传输结束，请重新写入！";
 inline constexpr const char* kWriteConfigDone = "写配置成功，校验成功！";
 inline constexpr const char* kWriteCardsDone = "写卡成功，校验成功！";
+// The second line under a failed transfer's message: what happened and what to check.
+inline constexpr const char* kWhyNoOk =
+    "单元没有应答写入请求（应答“OK”）。请检查连接线、端口和单元电源。";
+inline constexpr const char* kWhyShortWrite =
+    "第 %d 块（共 8 块）没有完整发出：串口写入失败。请检查串口适配器和连接线。";
+inline constexpr const char* kWhyBadStatus =
+    "单元拒绝或没有确认第 %d 块（共 8 块）。请检查连接线和单元电源，然后重新写入。";
+inline constexpr const char* kWhyReadFailed =
+    "写入后读回数据时单元没有应答。请检查连接线，然后重新写入。";
+inline constexpr const char* kWhyReadIncomplete =
+    "读回的数据不足 2048 字节，可能是线路受到干扰。请检查连接线，然后重新写入。";
+inline constexpr const char* kWhyVerifyFailed = "读回的数据与写入的不一致，可能是线路受到干扰。";
+inline constexpr const char* kWhyReplyTimeout =
+    "单元没有确认启用新配置（应答“OK”）。请检查单元电源，然后重新写入。";
 inline constexpr const char* kTooManyCards = "IC卡数量超出最大上限300张，无法写入!";
 
 }  // namespace ketrel::texts

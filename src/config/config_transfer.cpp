@@ -51,6 +51,14 @@ void Stop(Notifier& notifier, const char* text) {
     notifier.show(text, texts::kCaptionNotice, MessageIcon::Error);
 }
 
+// The message stays as the user knows it; the line below says what it means and what to check.
+// `why` may hold the 1-based number of the block concerned.
+void Stop(Notifier& notifier, const char* text, const char* why, int block = 0) {
+    char second[256];
+    std::snprintf(second, sizeof second, why, block + 1);
+    notifier.show(std::string(text) + "\n" + second, texts::kCaptionNotice, MessageIcon::Error);
+}
+
 std::string PercentText(int block) {
     char buffer[32];
     std::snprintf(buffer, sizeof buffer, texts::kWritingPercent, block * 100 / kLastBlock);
@@ -67,15 +75,15 @@ bool Verify(SerialLink& link, const ConfigImage& image, Notifier& notifier, Prog
     link.SendCommand(t.readBack);
     std::size_t count = 0;
     if (!link.ReadBlock(readBack.data(), count)) {
-        Stop(notifier, texts::kReadFailed);
+        Stop(notifier, texts::kReadFailed, texts::kWhyReadFailed);
         return false;
     }
     if (count != readBack.size()) {
-        Stop(notifier, texts::kReadIncomplete);
+        Stop(notifier, texts::kReadIncomplete, texts::kWhyReadIncomplete);
         return false;
     }
     if (readBack != image) {
-        Stop(notifier, texts::kVerifyFailed);
+        Stop(notifier, texts::kVerifyFailed, texts::kWhyVerifyFailed);
         return false;
     }
     if (t.activate) {
@@ -83,7 +91,7 @@ bool Verify(SerialLink& link, const ConfigImage& image, Notifier& notifier, Prog
         link.clock().sleepFor(kPauseBeforeActivate);
         link.SendCommand(t.activate);
         if (!link.WaitForOk(kActivateOkPolls)) {
-            Stop(notifier, texts::kReplyTimeout);
+            Stop(notifier, texts::kReplyTimeout, texts::kWhyReplyTimeout);
             return false;
         }
     }
@@ -102,7 +110,7 @@ bool SendImage(SerialLink& link, const ConfigImage& image, Notifier& notifier, P
     // A failed write has shown its message; the missing "OK" then ends the transfer.
     link.SendCommand(t.announce);
     if (!link.WaitForOk(kAnnounceOkPolls)) {
-        Stop(notifier, t.noOk);
+        Stop(notifier, t.noOk, texts::kWhyNoOk);
         return false;
     }
 
@@ -111,7 +119,7 @@ bool SendImage(SerialLink& link, const ConfigImage& image, Notifier& notifier, P
     for (int b = 0; b <= kLastBlock; ++b) {
         const block::Frame frame = block::ImageBlockFrame(image, static_cast<std::size_t>(b));
         if (!link.SendCommand(frame.data(), frame.size())) {
-            Stop(notifier, t.shortWrite);
+            Stop(notifier, t.shortWrite, texts::kWhyShortWrite, b);
             // A unit that went away (the adapter pulled out) takes no further block: one
             // account of it, not a pair of messages for every block left.
             if (!link.IsOpen()) return false;
@@ -120,7 +128,7 @@ bool SendImage(SerialLink& link, const ConfigImage& image, Notifier& notifier, P
         }
         const int status = link.WaitForStatus();
         if (status != SerialLink::kStatusReady && status != SerialLink::kStatusComplete) {
-            Stop(notifier, t.badStatus);
+            Stop(notifier, t.badStatus, texts::kWhyBadStatus, b);
             return false;
         }
         progress.setPosition(b);

@@ -43,7 +43,9 @@ TEST(ConfigCli, TransfersReportTheirOutcome) {
     const Outcome cards = RunCli(db.dir.path(), unit.portPath(), "write-cards");
     EXPECT_EQ(cards.status, 1);
     EXPECT_EQ(cards.out, "");
-    EXPECT_EQ(cards.err, "写卡失败1！\n");
+    EXPECT_EQ(cards.err,
+              "写卡失败1！\n单元拒绝或没有确认第 3 块（共 8 "
+              "块）。请检查连接线和单元电源，然后重新写入。\n");
 }
 
 }  // namespace

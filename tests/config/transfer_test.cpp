@@ -126,6 +126,12 @@ TEST_F(TransferTest, FaultsShowTheirMessage) {
                              : WriteConfiguration(link, db.path, notifier, steps));
 
         EXPECT_EQ(notifier.texts(), Strings{c.message});
+        if (c.fault.errorAtBlock > 0) {
+            // The line below the message names the block the unit refused.
+            const std::string block = "第 " + std::to_string(c.fault.errorAtBlock + 1) + " 块";
+            EXPECT_NE(notifier.messages().at(0).text.find("\n单元拒绝或没有确认" + block),
+                      std::string::npos);
+        }
         for (const auto& m : notifier.messages()) {
             EXPECT_EQ(m.caption, "提示");
             EXPECT_EQ(m.icon, MessageIcon::Error);
