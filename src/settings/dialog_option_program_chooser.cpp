@@ -1,9 +1,13 @@
 #include "dialog_option_program_chooser.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFileSystemModel>
+#include <QHeaderView>
 #include <QSortFilterProxyModel>
+#include <QTreeView>
+#include <algorithm>
 
 #include "qt_text.h"
 
@@ -13,6 +17,7 @@ namespace {
 
 const QString kAllFiles = QStringLiteral("All(*)");
 const QString kPrograms = QStringLiteral("Application file(*)");
+const QString kProgramsDir = QStringLiteral("/usr/bin");
 
 // Hides the files that may not be run while the program filter is chosen. Name patterns cannot
 // say that: the permission decides.
@@ -37,6 +42,21 @@ class ProgramFilter : public QSortFilterProxyModel {
     bool programsOnly_ = false;
 };
 
+// Size, type and date as wide as their texts, the name taking the rest of a window wide enough
+// for a long program name beside them.
+void ShowColumnsWhole(QFileDialog& dialog) {
+    dialog.setViewMode(QFileDialog::Detail);
+    dialog.resize(std::max(dialog.width(), 900), std::max(dialog.height(), 560));
+    auto* details = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+    if (!details) return;
+    QHeaderView* header = details->header();
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(0, QHeaderView::Stretch);
+    for (int column = 1; column < header->count(); ++column) {
+        header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    }
+}
+
 }  // namespace
 
 bool FileDialogProgramPrompter::ListedAsProgram(const QFileInfo& info) {
@@ -54,15 +74,19 @@ std::optional<std::string> FileDialogProgramPrompter::ChooseProgram(QWidget* par
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     auto* filter = new ProgramFilter(&dialog);
     dialog.setProxyModel(filter);
-    dialog.setNameFilters({kAllFiles, kPrograms});
-    dialog.selectNameFilter(kAllFiles);
+    dialog.setNameFilters({kPrograms, kAllFiles});
+    dialog.selectNameFilter(kPrograms);
+    filter->setProgramsOnly(true);
     QObject::connect(&dialog, &QFileDialog::filterSelected, filter,
                      [filter](const QString& name) { filter->setProgramsOnly(name == kPrograms); });
-    if (!current.empty()) {
-        const QFileInfo info(ToQ(current));
+    const QFileInfo info(ToQ(current));
+    if (!current.empty() && info.absoluteDir().exists()) {
         dialog.setDirectory(info.absolutePath());
         if (info.exists()) dialog.selectFile(info.fileName());
+    } else {
+        dialog.setDirectory(kProgramsDir);
     }
+    ShowColumnsWhole(dialog);
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     const QStringList files = dialog.selectedFiles();
     if (files.isEmpty()) return std::nullopt;

@@ -19,12 +19,13 @@ class ProgramPathPrompter {
 };
 
 // A file-open dialog for an existing file. A program on Linux need not end in .exe, so the
-// dialog offers every file first and, as its second filter, the files that may be run.
+// dialog's first filter, chosen at the start, lists the files that may be run, the second every
+// file. It opens in the folder of the current program, or in /usr/bin when there is none.
 class FileDialogProgramPrompter : public ProgramPathPrompter {
   public:
     std::optional<std::string> ChooseProgram(QWidget* parent, const std::string& current) override;
 
-    // Whether the second filter lists the entry (folders are listed so that one can go into them).
+    // Whether the first filter lists the entry (folders are listed so that one can go into them).
     static bool ListedAsProgram(const QFileInfo& info);
 };
 

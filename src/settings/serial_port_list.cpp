@@ -2,6 +2,9 @@
 
 #include <QSerialPortInfo>
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
+#include <tuple>
 
 #include "qt_text.h"
 #include "serial_port.h"
@@ -9,60 +12,100 @@
 
 namespace ketrel {
 
-std::string PortNameForDevice(const std::string& devicePath) {
-    constexpr std::string_view kDev = "/dev/";
-    constexpr std::string_view kTtyS = "/dev/ttyS";
-    if (StartsWith(devicePath, kTtyS) && devicePath.size() > kTtyS.size() &&
-        devicePath.size() <= kTtyS.size() + 6) {
-        const std::string digits = devicePath.substr(kTtyS.size());
-        if (std::all_of(digits.begin(), digits.end(),
-                        [](char c) { return c >= '0' && c <= '9'; })) {
-            return "COM" + std::to_string(std::stol(digits) + 1);
-        }
-    }
-    if (StartsWith(devicePath, kDev) && devicePath.find('/', kDev.size()) == std::string::npos) {
-        return devicePath.substr(kDev.size());
-    }
-    return devicePath;
+namespace {
+
+namespace fs = std::filesystem;
+
+// ttyS2 before ttyS10: the name without its trailing number, then the number.
+bool NaturalLess(const std::string& a, const std::string& b) {
+    const auto key = [](const std::string& s) {
+        const std::size_t digits = s.find_last_not_of("0123456789") + 1;
+        return std::make_tuple(s.substr(0, digits), s.size() - digits, s.substr(digits));
+    };
+    return key(a) < key(b);
 }
 
-std::vector<std::string> ListSystemSerialPorts() {
-    std::vector<std::string> names;
+std::string AdapterDetails(const SerialDevice& d) {
+    std::string text;
+    for (const std::string* part : {&d.description, &d.manufacturer, &d.serialNumber}) {
+        const std::string p = Trim(*part);
+        if (p.empty() || text.find(p) != std::string::npos) continue;
+        text += (text.empty() ? "" : ", ") + p;
+    }
+    return text;
+}
+
+}  // namespace
+
+std::string PortDevice(const std::string& name) {
+    const std::string path = SerialPort::DevicePath(name);
+    std::error_code ec;
+    const fs::path resolved = fs::weakly_canonical(path, ec);
+    return ec ? path : resolved.string();
+}
+
+std::vector<SerialDevice> ListSystemSerialPorts() {
+    std::vector<SerialDevice> devices;
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
-        names.push_back(PortNameForDevice(FromQ(info.systemLocation())));
+        devices.push_back({FromQ(info.systemLocation()), FromQ(info.description()),
+                           FromQ(info.manufacturer()), FromQ(info.serialNumber())});
     }
-    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-        // COM2 before COM10: shorter names of the same kind first.
-        return a.size() != b.size() ? a.size() < b.size() : a < b;
-    });
-    names.erase(std::unique(names.begin(), names.end()), names.end());
-    return names;
+    std::sort(devices.begin(), devices.end(),
+              [](const auto& a, const auto& b) { return NaturalLess(a.path, b.path); });
+    devices.erase(std::unique(devices.begin(), devices.end(),
+                              [](const auto& a, const auto& b) { return a.path == b.path; }),
+                  devices.end());
+    return devices;
 }
 
-PortChoice BuildPortChoice(const std::vector<std::string>& systemPorts,
-                           const std::string& currentName) {
+std::vector<PortEntry> ListPorts(const PortLister& lister) {
+    struct Link {
+        std::string path;
+        std::string device;
+    };
+    std::vector<Link> links;
+    std::error_code ec;
+    for (fs::directory_iterator it(lister.byIdDir, ec), end; !ec && it != end; it.increment(ec)) {
+        std::error_code linkError;
+        const fs::path device = fs::canonical(it->path(), linkError);
+        if (!linkError) links.push_back({it->path().string(), device.string()});
+    }
+    std::sort(links.begin(), links.end(),
+              [](const Link& a, const Link& b) { return NaturalLess(a.path, b.path); });
+
+    std::vector<PortEntry> entries;
+    const auto addLinksTo = [&](const std::string& device) {
+        for (auto it = links.begin(); it != links.end();) {
+            if (device.empty() || it->device == device) {
+                entries.push_back({it->path, "→ " + it->device});
+                it = links.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    };
+    for (const SerialDevice& d : lister.devices ? lister.devices() : std::vector<SerialDevice>{}) {
+        entries.push_back({d.path, AdapterDetails(d)});
+        addLinksTo(PortDevice(d.path));
+    }
+    addLinksTo("");
+    return entries;
+}
+
+PortChoice BuildPortChoice(std::vector<PortEntry> listed, const std::string& currentName) {
     PortChoice choice;
-    choice.names = systemPorts;
+    choice.entries = std::move(listed);
     const std::string current = Trim(currentName);
     if (!current.empty()) {
-        const std::string currentDevice = SerialPort::DevicePath(current);
-        for (std::size_t i = 0; i < choice.names.size(); ++i) {
-            if (EqualsNoCase(choice.names[i], current)) {
-                choice.selected = static_cast<int>(i);
-                break;
-            }
-        }
-        for (std::size_t i = 0; i < choice.names.size() && choice.selected < 0; ++i) {
-            if (SerialPort::DevicePath(choice.names[i]) == currentDevice) {
-                choice.selected = static_cast<int>(i);
-            }
-        }
-        if (choice.selected < 0) {
-            choice.names.push_back(current);
-            choice.selected = static_cast<int>(choice.names.size()) - 1;
-        }
+        const std::string device = SerialPort::DevicePath(current);
+        auto& entries = choice.entries;
+        const auto same = std::find_if(entries.begin(), entries.end(), [&](const PortEntry& e) {
+            return SerialPort::DevicePath(e.path) == device;
+        });
+        choice.selected = static_cast<int>(same - entries.begin());
+        if (same == entries.end()) entries.push_back({current, ""});
     }
-    if (choice.selected < 0 && !choice.names.empty()) choice.selected = 0;
+    if (choice.selected < 0 && !choice.entries.empty()) choice.selected = 0;
     return choice;
 }
 

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <filesystem>
+#include <fstream>
 
 #include "app_state.h"
 #include "app_test_support.h"
@@ -18,43 +22,58 @@ namespace {
 using test::RecordingNotifier;
 using test::TempDir;
 
-TEST(PortChoice, ListsTheSystemsPortsAndKeepsTheCurrentOne) {
+TEST(PortChoice, ListsThePortsAndKeepsTheCurrentOne) {
     using Names = std::vector<std::string>;
     const struct {
-        Names system;
+        Names listed;
         const char* current;
         Names names;
         int selected;
     } cases[] = {
-        {{"COM1", "COM10"}, "COM1", {"COM1", "COM10"}, 0},
-        {{"COM1", "COM10"}, "com10", {"COM1", "COM10"}, 1},
-        {{"COM1", "ttyUSB0"}, "/dev/pts/7", {"COM1", "ttyUSB0", "/dev/pts/7"}, 2},
-        {{"COM1", "COM2"}, "ttyS1", {"COM1", "COM2"}, 1},  // the same device by another name
-        {{"ttyUSB0"}, "", {"ttyUSB0"}, 0},
+        {{"/dev/ttyS0", "/dev/ttyS9"}, "/dev/ttyS9", {"/dev/ttyS0", "/dev/ttyS9"}, 1},
+        {{"/dev/ttyS0", "/dev/ttyS9"}, "com10", {"/dev/ttyS0", "/dev/ttyS9"}, 1},  // its device
+        {{"/dev/ttyS0", "/dev/ttyS1"}, "ttyS1", {"/dev/ttyS0", "/dev/ttyS1"}, 1},
+        {{"/dev/ttyS0"}, "/dev/pts/7", {"/dev/ttyS0", "/dev/pts/7"}, 1},
+        {{"/dev/ttyUSB0"}, "", {"/dev/ttyUSB0"}, 0},
         {{}, "COM3", {"COM3"}, 0},
         {{}, "", {}, -1},
     };
     for (const auto& c : cases) {
-        const PortChoice choice = BuildPortChoice(c.system, c.current);
-        EXPECT_EQ(choice.names, c.names) << c.current;
+        std::vector<PortEntry> listed;
+        for (const auto& name : c.listed) listed.push_back({name, ""});
+        const PortChoice choice = BuildPortChoice(listed, c.current);
+        Names names;
+        for (const auto& e : choice.entries) names.push_back(e.path);
+        EXPECT_EQ(names, c.names) << c.current;
         EXPECT_EQ(choice.selected, c.selected) << c.current;
     }
 }
 
-TEST(PortChoice, NamesDevicesAsTheLinkOpensThem) {
-    const struct {
-        const char* device;
-        const char* name;
-    } cases[] = {
-        {"/dev/ttyS0", "COM1"},      {"/dev/ttyS9", "COM10"},
-        {"/dev/ttyUSB0", "ttyUSB0"}, {"/dev/ttyACM2", "ttyACM2"},
-        {"/dev/ttySx", "ttySx"},     {"/dev/serial/by-id/usb-1", "/dev/serial/by-id/usb-1"},
+// Each device with its adapter, then its stable names; stable names of unlisted devices last,
+// names that lead nowhere left out.
+TEST(PortChoice, ListsDevicesAndTheirStableNames) {
+    TempDir dir;
+    const std::string root = std::filesystem::canonical(dir.path()).string();
+    std::filesystem::create_directory(root + "/by-id");
+    for (const char* device : {"ttyUSB0", "other"}) std::ofstream(root + "/" + device) << "";
+    std::filesystem::create_symlink("../ttyUSB0", root + "/by-id/usb-FTDI_A1-port0");
+    std::filesystem::create_symlink("../other", root + "/by-id/usb-Other");
+    std::filesystem::create_symlink("../gone", root + "/by-id/usb-Gone");
+    const PortLister lister{[&] {
+                                return std::vector<SerialDevice>{
+                                    {root + "/ttyUSB0", "FT232R USB UART", "FTDI", "A1"},
+                                    {"/dev/ttyS0", "", "", ""},
+                                    {"/dev/ttyS1", "USB Serial", "USB Serial", ""}};
+                            },
+                            root + "/by-id"};
+    const std::vector<PortEntry> expected = {
+        {root + "/ttyUSB0", "FT232R USB UART, FTDI, A1"},
+        {root + "/by-id/usb-FTDI_A1-port0", "→ " + root + "/ttyUSB0"},
+        {"/dev/ttyS0", ""},
+        {"/dev/ttyS1", "USB Serial"},
+        {root + "/by-id/usb-Other", "→ " + root + "/other"},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(PortNameForDevice(c.device), c.name);
-        // Whatever the list shows opens the device it was made from.
-        EXPECT_EQ(SerialPort::DevicePath(PortNameForDevice(c.device)), c.device);
-    }
+    EXPECT_EQ(ListPorts(lister), expected);
 }
 
 class PortSetupTest : public ::testing::Test {
@@ -64,15 +83,29 @@ class PortSetupTest : public ::testing::Test {
         ASSERT_TRUE(unit.start(&error)) << error;
         IniFile::write(dir.file("config.ini"), "Setup", "PortName", "COM1");
         state = std::make_unique<AppState>(dir.path());
+        std::filesystem::create_directory(dir.file("by-id"));
+        std::filesystem::create_symlink(unit.portPath(), byId);
+        std::filesystem::create_symlink(unit.portPath(), unlisted);
     }
-    // The system lists the simulated unit's port and one more; the user picks `choice`.
-    void chooseAndConfirm(const std::string& choice) {
-        CDialogSerialPortSetup dialog(*state, link, notifier, nullptr, [this] {
-            return std::vector<std::string>{"ttyS63", unit.portPath()};
-        });
-        const int index = dialog.portList()->findText(QString::fromStdString(choice));
-        ASSERT_GE(index, 0);
-        dialog.portList()->setCurrentIndex(index);
+    // The system lists the simulated unit's port and one more; the by-id folder names the unit.
+    PortLister lister() {
+        return {[this] {
+                    return std::vector<SerialDevice>{{"/dev/ttyS63", "", "", ""},
+                                                     {unit.portPath(), "Ketrel unit", "", ""}};
+                },
+                dir.file("by-id")};
+    }
+    // The user picks `name` from the list, or types it.
+    void chooseAndConfirm(const std::string& name, bool typed = false) {
+        CDialogSerialPortSetup dialog(*state, link, notifier, nullptr, lister());
+        const int index = dialog.portList()->findText(QString::fromStdString(name));
+        if (typed) {
+            ASSERT_LT(index, 0);
+            dialog.portList()->lineEdit()->setText(QString::fromStdString(" " + name + " "));
+        } else {
+            ASSERT_GE(index, 0);
+            dialog.portList()->setCurrentIndex(index);
+        }
         dialog.OnOK();
         EXPECT_EQ(dialog.result(), QDialog::Accepted);
     }
@@ -86,20 +119,53 @@ class PortSetupTest : public ::testing::Test {
 
     sim::UnitSimulator unit;
     TempDir dir;
+    const std::string byId = dir.file("by-id/usb-Ketrel_Unit-if00");
+    const std::string unlisted = dir.file("my-port");
     std::unique_ptr<AppState> state;
     RecordingNotifier notifier;
     SerialLink link{notifier};
 };
 
-// Chosen from closed, then chosen again while open: stored, (re)opened, and usable.
-TEST_F(PortSetupTest, ChosenPortIsStoredAndOpened) {
-    for (int round = 0; round < 2; ++round) {
-        chooseAndConfirm(unit.portPath());
-        EXPECT_EQ(state->PortName(), unit.portPath());
-        EXPECT_EQ(IniFile::read(dir.file("config.ini"), "Setup", "PortName", ""), unit.portPath());
-        EXPECT_TRUE(link.IsOpen());
+TEST_F(PortSetupTest, ListsPortsByPathAndPreselectsTheStoredOne) {
+    CDialogSerialPortSetup dialog(*state, link, notifier, nullptr, lister());
+    QStringList shown;
+    for (int i = 0; i < dialog.portList()->count(); ++i) shown << dialog.portList()->itemText(i);
+    const auto q = [](const std::string& s) { return QString::fromStdString(s); };
+    EXPECT_EQ(shown, QStringList({"/dev/ttyS63", q(unit.portPath()), q(byId), "COM1"}));
+    for (const auto& [index, details] :
+         {std::pair{1, q("Ketrel unit")}, {2, q("→ " + unit.portPath())}}) {
+        dialog.portList()->setCurrentIndex(index);
+        EXPECT_EQ(dialog.portDetails()->text(), details);
+    }
+
+    const struct {
+        std::string stored;
+        std::string selected;
+    } cases[] = {
+        {"COM64", "/dev/ttyS63"}, {"ttyS63", "/dev/ttyS63"}, {byId, byId},
+        {unlisted, unlisted},     {"COM9", "COM9"},
+    };
+    for (const auto& c : cases) {
+        state->SetPortNameForRun(c.stored);
+        CDialogSerialPortSetup d(*state, link, notifier, nullptr, lister());
+        EXPECT_EQ(d.portList()->currentText().toStdString(), c.selected) << c.stored;
+    }
+    EXPECT_TRUE(notifier.messages().empty());
+}
+
+// Chosen from closed, then chosen or typed while open: stored as named, (re)opened, and usable.
+TEST_F(PortSetupTest, ChosenOrTypedPortIsStoredAndOpened) {
+    const struct {
+        std::string name;
+        bool typed;
+    } cases[] = {{unit.portPath(), false}, {byId, false}, {unlisted, true}};
+    for (const auto& c : cases) {
+        chooseAndConfirm(c.name, c.typed);
+        EXPECT_EQ(state->PortName(), c.name);
+        EXPECT_EQ(IniFile::read(dir.file("config.ini"), "Setup", "PortName", ""), c.name);
+        EXPECT_TRUE(link.IsOpen()) << c.name;
         EXPECT_TRUE(notifier.messages().empty()) << notifier.texts()[0];
-        EXPECT_TRUE(unitHears(round ? "GetInfo" : "Ping"));
+        EXPECT_TRUE(unitHears("Ping " + c.name));
     }
 }
 
@@ -117,7 +183,7 @@ TEST_F(PortSetupTest, PortInUseIsToldApartFromMissing) {
     EXPECT_EQ(state->PortName(), unit.portPath());
 
     notifier.clear();
-    chooseAndConfirm("ttyS63");
+    chooseAndConfirm("/dev/ttyS63");
     ASSERT_EQ(notifier.messages().size(), 1u);
     EXPECT_NE(notifier.messages()[0].text.find(texts::kPortHintNotFound), std::string::npos);
 }
@@ -133,16 +199,15 @@ TEST_F(PortSetupTest, UnwritableSettingsFileStillSwitchesForThisRun) {
 
 TEST_F(PortSetupTest, NoPortsAnywhereIsReported) {
     state->SetPortNameForRun(dir.file("gone"));
-    CDialogSerialPortSetup dialog(*state, link, notifier, nullptr,
-                                  [] { return std::vector<std::string>{}; });
+    const PortLister none{[] { return std::vector<SerialDevice>{}; }, dir.file("no-by-id")};
+    CDialogSerialPortSetup dialog(*state, link, notifier, nullptr, none);
     EXPECT_EQ(notifier.texts(), std::vector<std::string>{"您的计算机上无有效的串口！！！"});
     EXPECT_EQ(dialog.portList()->count(), 1);  // the configured name is still offered
 
     // A pseudo-terminal in use is a usable port even though the system lists none.
     notifier.clear();
     state->SetPortNameForRun(unit.portPath());
-    CDialogSerialPortSetup quiet(*state, link, notifier, nullptr,
-                                 [] { return std::vector<std::string>{}; });
+    CDialogSerialPortSetup quiet(*state, link, notifier, nullptr, none);
     EXPECT_TRUE(notifier.messages().empty());
     EXPECT_EQ(quiet.portList()->currentText().toStdString(), unit.portPath());
 }
