@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpressionValidator>
 
 #include "card_widgets.h"
 #include "my_edit.h"
@@ -19,6 +20,11 @@ CDialogAddCard::CDialogAddCard(const std::string& databasePath, Notifier& notifi
     number_ = new CMyEdit(this);
     number_->setObjectName("edit1048");
     number_->setMinimumWidth(200);
+    // The field takes hexadecimal digits for codes elsewhere; a card number is decimal, so
+    // letters and blanks are refused as they are typed or pasted. A swiped number is set by the
+    // program and not checked here; OnOK checks whatever the field holds.
+    number_->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), number_));
     hint_ = new QLabel(QStringLiteral("请刷一次IC卡,自动获取卡号"), this);
     hint_->setObjectName("static1053");
     hint_->setStyleSheet(QStringLiteral("color: red; background: transparent;"));

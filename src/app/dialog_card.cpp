@@ -15,6 +15,7 @@
 #include "dialog_add_card.h"
 #include "dialog_modify_card.h"
 #include "dialog_runner.h"
+#include "list_keys.h"
 #include "my_edit.h"
 #include "notifier.h"
 #include "password_gate.h"
@@ -46,6 +47,7 @@ CDialogCard::CDialogCard(QWidget* parent) : QWidget(parent) {
     cards_->setHeaderLabels(
         {QStringLiteral("卡号"), QStringLiteral("插卡执行"), QStringLiteral("拔卡执行")});
     for (int c = 0; c < 3; ++c) cards_->setColumnWidth(c, kColumnWidth);
+    cards_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);  // until rows are shown
     // Grid lines between the cells, as a report list draws them.
     cards_->setStyleSheet(QStringLiteral(
         "QTreeView::item { border-right: 1px solid palette(mid); border-bottom: 1px solid "
@@ -70,6 +72,7 @@ CDialogCard::CDialogCard(QWidget* parent) : QWidget(parent) {
     // and a list rebuilt under a stale number forgets it.
     connect(cards_, &QTreeWidget::itemSelectionChanged, this, &CDialogCard::OnListClick);
     connect(cards_, &QTreeWidget::itemDoubleClicked, this, &CDialogCard::OnListDoubleClick);
+    OpenRowOnEnter(cards_, [this] { OnListDoubleClick(); });
 
     (new QVBoxLayout(group))->addWidget(cards_);
     auto* buttons = new QHBoxLayout;
@@ -108,6 +111,9 @@ void CDialogCard::LoadCardList() {
         cards_->addTopLevelItems(items);
     }
     cards_->setUpdatesEnabled(true);
+    // The columns are wider than the page; with no rows there is nothing to scroll to.
+    cards_->setHorizontalScrollBarPolicy(cards_->topLevelItemCount() == 0 ? Qt::ScrollBarAlwaysOff
+                                                                          : Qt::ScrollBarAsNeeded);
     OnListClick();
 }
 
@@ -161,7 +167,8 @@ void CDialogCard::OnListDoubleClick() {
 bool CDialogCard::ReceiveCardNumber(const std::string& number) {
     QLineEdit* field = cardNumberField_.data();
     if (!field) return false;
-    // Set as the program's own text, so the hex filter of the field does not apply.
+    // Set as the program's own text, so neither the key filter nor the validator of the field
+    // applies.
     field->setText(ToQ(number));
     return true;
 }

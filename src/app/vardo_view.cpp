@@ -1,6 +1,7 @@
 #include "vardo_view.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -33,15 +34,26 @@ CVardoView::CVardoView(QWidget* parent) : QWidget(parent) {
 
     editMenu_ = new QMenu(QStringLiteral("编辑"), this);
     editMenu_->setObjectName("editMenu");
-    editMenu_->addAction(QStringLiteral("剪切(&T)\tCtrl+X"), this, [] {
+    cut_ = editMenu_->addAction(QStringLiteral("剪切(&T)\tCtrl+X"), this, [] {
         if (QLineEdit* e = FocusedEdit()) e->cut();
     });
-    editMenu_->addAction(QStringLiteral("复制(&C)\tCtrl+C"), this, [] {
+    copy_ = editMenu_->addAction(QStringLiteral("复制(&C)\tCtrl+C"), this, [] {
         if (QLineEdit* e = FocusedEdit()) e->copy();
     });
-    editMenu_->addAction(QStringLiteral("粘贴(&P)\tCtrl+V"), this, [] {
+    paste_ = editMenu_->addAction(QStringLiteral("粘贴(&P)\tCtrl+V"), this, [] {
         if (QLineEdit* e = FocusedEdit()) e->paste();
     });
+    connect(editMenu_, &QMenu::aboutToShow, this, &CVardoView::UpdateEditMenu);
+}
+
+void CVardoView::UpdateEditMenu() {
+    const QLineEdit* e = FocusedEdit();
+    // A password field gives its text to neither cut nor copy.
+    const bool selected = e && e->hasSelectedText() && e->echoMode() == QLineEdit::Normal;
+    const bool writable = e && !e->isReadOnly();
+    cut_->setEnabled(selected && writable);
+    copy_->setEnabled(selected);
+    paste_->setEnabled(writable && !QGuiApplication::clipboard()->text().isEmpty());
 }
 
 void CVardoView::ShowPage(int index) { tabs_->setCurrentIndex(index); }

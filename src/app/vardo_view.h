@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+class QAction;
 class QMenu;
 class QTabWidget;
 
@@ -26,7 +27,8 @@ class CVardoView : public QWidget {
     void ShowPage(int index);
     int currentPage() const;
 
-    // The context menu "编辑" with cut, copy and paste for the focused field.
+    // The context menu "编辑" with cut, copy and paste for the focused field; each entry is
+    // enabled only while it can do something there.
     QMenu* editMenu() const { return editMenu_; }
 
   signals:
@@ -36,10 +38,15 @@ class CVardoView : public QWidget {
     void contextMenuEvent(QContextMenuEvent* event) override;
 
   private:
+    void UpdateEditMenu();
+
     QTabWidget* tabs_;
     CDialogSysSetting* sysSetting_;
     CDialogCard* card_;
     QMenu* editMenu_;
+    QAction* cut_;
+    QAction* copy_;
+    QAction* paste_;
 };
 
 }  // namespace ketrel

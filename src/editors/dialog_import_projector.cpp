@@ -55,6 +55,8 @@ CDialogImportProjector::CDialogImportProjector(projector::DeviceLibraryReader& l
     codes_->setObjectName("codeList");
     codes_->setMinimumWidth(470);
     (new QVBoxLayout(codeGroup))->addWidget(codes_);
+    // Tab moves on to the next control rather than from cell to cell.
+    for (ReportList* list : {brands_, models_, codes_}) list->setTabKeyNavigation(false);
 
     protocol_ = new QLabel(this);
     protocol_->setObjectName("protocolText");

@@ -15,6 +15,7 @@
 #include "dialog_modify_tx_code.h"
 #include "dialog_runner.h"
 #include "editor_texts.h"
+#include "list_keys.h"
 #include "qt_text.h"
 #include "send_code_list.h"
 #include "silent_notifier.h"
@@ -44,6 +45,7 @@ CDialogModifyInfrared::CDialogModifyInfrared(int irNumber, ChannelEditorContext 
     connect(codes_, &ReportList::listClicked, this, &CDialogModifyInfrared::OnListClick);
     connect(codes_, &ReportList::listDoubleClicked, this,
             &CDialogModifyInfrared::OnListDoubleClick);
+    OpenRowOnEnter(codes_, [this] { OnListDoubleClick(); });
 
     auto* fields = new QGridLayout;
     auto label = [this](const char* text) { return new QLabel(QString::fromUtf8(text), this); };

@@ -18,6 +18,7 @@
 #include "dialog_modify_tx_code.h"
 #include "dialog_runner.h"
 #include "editor_texts.h"
+#include "list_keys.h"
 #include "qt_text.h"
 #include "send_code_list.h"
 #include "silent_notifier.h"
@@ -74,6 +75,7 @@ CDialogModifySerialPort::CDialogModifySerialPort(int spNumber, ChannelEditorCont
     connect(codes_, &ReportList::listClicked, this, &CDialogModifySerialPort::OnListClick);
     connect(codes_, &ReportList::listDoubleClicked, this,
             &CDialogModifySerialPort::OnListDoubleClick);
+    OpenRowOnEnter(codes_, [this] { OnListDoubleClick(); });
 
     auto* fields = new QGridLayout;
     auto label = [this](const char* text) { return new QLabel(QString::fromUtf8(text), this); };

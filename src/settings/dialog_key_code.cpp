@@ -9,6 +9,7 @@
 #include "config_statements.h"
 #include "dialog_modify_key_code.h"
 #include "dialog_runner.h"
+#include "list_keys.h"
 #include "qt_text.h"
 #include "report_list.h"
 #include "silent_notifier.h"
@@ -59,6 +60,7 @@ CDialogKeyCode::CDialogKeyCode(std::string databasePath, Notifier& notifier, Dia
                            this);
     keys_->setMinimumSize(820, 300);
     connect(keys_, &ReportList::listDoubleClicked, this, &CDialogKeyCode::OnListDoubleClick);
+    OpenRowOnEnter(keys_, [this] { OnListDoubleClick(); });
     (new QVBoxLayout(this))->addWidget(keys_);
     FillList();
 }

@@ -18,6 +18,7 @@
 #include "dialog_modify_serial_port.h"
 #include "dialog_runner.h"
 #include "info_lines.h"
+#include "list_keys.h"
 #include "password_gate.h"
 #include "qt_text.h"
 #include "report_list.h"
@@ -95,6 +96,8 @@ CDialogSysSetting::CDialogSysSetting(QWidget* parent) : QWidget(parent) {
             &CDialogSysSetting::OnSerialListDoubleClick);
     connect(infraredList_, &ReportList::listDoubleClicked, this,
             &CDialogSysSetting::OnInfraredListDoubleClick);
+    OpenRowOnEnter(serialList_, [this] { OnSerialListDoubleClick(); });
+    OpenRowOnEnter(infraredList_, [this] { OnInfraredListDoubleClick(); });
 
     options_ = SettingsButton("选项参数", QStyle::SP_FileDialogDetailedView, this);
     options_->setObjectName("optionsButton");

@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QClipboard>
+#include <QMenu>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
 #include <algorithm>
 
 #include "card_test_support.h"
@@ -66,6 +70,64 @@ TEST_F(CardPageTest, AddStoresOnlyANewDecimalNumber) {
         EXPECT_EQ(listed(), tableAsListed());
     }
     EXPECT_EQ(listed().back(), "4294967295|门锁开|门锁关");
+}
+
+TEST_F(CardPageTest, NumberFieldTakesDigitsAloneWhetherTypedOrPasted) {
+    CDialogAddCard d(dir.file("CONFIG"), notifier);
+    QTest::keyClicks(d.numberField(), "1a2 B3");
+    QGuiApplication::clipboard()->setText("45x");
+    d.numberField()->paste();
+    EXPECT_EQ(d.numberField()->text(), "123");
+}
+
+// The columns are wider than the list: with rows it scrolls sideways, empty it has nothing to.
+TEST_F(CardPageTest, EmptyListHasNoHorizontalScrollBar) {
+    start();
+    page->cardList()->setFixedWidth(400);
+    frame->view()->ShowPage(CVardoView::kCardPage);
+    frame->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
+    const QScrollBar* bar = page->cardList()->horizontalScrollBar();
+    for (int cards : {0, 1, 0}) {
+        store().DeleteAllCards();
+        if (cards) store().InsertCard("1", 0, 0);
+        page->LoadCardList();
+        QTest::qWait(20);
+        EXPECT_EQ(bar->isVisible(), cards > 0) << cards;
+    }
+}
+
+TEST(EditMenuTest, EntriesAreEnabledOnlyWhereTheyCanAct) {
+    struct Case {
+        bool onEdit, readOnly, selected;
+        QLineEdit::EchoMode echo;
+        const char* clipboard;
+        const char* enabled;  // 剪切 复制 粘贴
+    } cases[] = {
+        {true, false, true, QLineEdit::Normal, "x", "111"},
+        {true, false, false, QLineEdit::Normal, "x", "001"},
+        {true, false, true, QLineEdit::Normal, "", "110"},
+        {true, true, true, QLineEdit::Normal, "x", "010"},
+        {true, false, true, QLineEdit::Password, "x", "001"},
+        {false, false, true, QLineEdit::Normal, "x", "000"},
+    };
+    CVardoView view;
+    auto* edit = new QLineEdit("text", &view);
+    view.show();
+    view.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
+    for (const Case& c : cases) {
+        edit->setReadOnly(c.readOnly);
+        edit->setEchoMode(c.echo);
+        edit->setFocus();
+        c.selected ? edit->selectAll() : edit->deselect();
+        if (!c.onEdit) view.tabs()->setFocus();
+        QGuiApplication::clipboard()->setText(c.clipboard);
+        emit view.editMenu()->aboutToShow();
+        std::string enabled;
+        for (const QAction* a : view.editMenu()->actions()) enabled += a->isEnabled() ? '1' : '0';
+        EXPECT_EQ(enabled, c.enabled) << &c - cases;
+    }
 }
 
 TEST_F(CardPageTest, SwipeFillsTheNumberOnlyWhileTheAddDialogIsOpen) {
@@ -174,7 +236,7 @@ TEST_F(CardPageTest, ActionOutsideTheListShowsEmptyAndIsKeptByAnEdit) {
         return d.result();
     };
     select("5");
-    page->OnListDoubleClick();
+    QTest::keyClick(page->cardList(), Qt::Key_Return);  // opens the row as a double click does
     EXPECT_EQ(selected, (std::vector<int>{-1, 3}));
     // The untouched insertion list stores what it held, not "no entry" (-1).
     EXPECT_EQ(tableRows(), (std::vector<CardRow>{{"5", 12, 9}}));

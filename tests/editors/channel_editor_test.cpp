@@ -153,6 +153,34 @@ TEST_F(InfraredEditorTest, EmptiedCodeIsStoredEmptyAndCompiledAsLengthZero) {
     EXPECT_EQ(Bytes(image, layout::InfraredCodeOffset(2), 32), std::vector<std::uint8_t>(32, 0));
 }
 
+// Tab leaves the code list for the buttons; Enter, Return and F2 open the chosen code and never
+// press the dialog's 确定.
+TEST_F(EditorFixture, KeyboardOnTheCodeList) {
+    const std::unique_ptr<QDialog> dialogs[] = {
+        std::make_unique<CDialogModifySerialPort>(1, Context()),
+        std::make_unique<CDialogModifyInfrared>(1, Context())};
+    std::vector<int> opened;
+    runner.answer = [&](QDialog& d) {
+        opened.push_back(dynamic_cast<CDialogModifyTxCode&>(d).ID());
+        return int(QDialog::Rejected);
+    };
+    for (const auto& dialog : dialogs) {
+        ShowForMouse(*dialog);
+        auto* list = dialog->findChild<ReportList*>();
+        list->setFocus();
+        for (int tabs = 0; tabs < 3 && dialog->focusWidget()->objectName() != "button1003";
+             ++tabs) {
+            QTest::keyClick(dialog->focusWidget(), Qt::Key_Tab);
+        }
+        EXPECT_EQ(dialog->focusWidget()->objectName(), "button1003");
+        list->setFocus();
+        list->SelectRow(1);
+        for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_F2}) QTest::keyClick(list, key);
+        EXPECT_TRUE(dialog->isVisible()) << "Enter pressed 确定";
+    }
+    EXPECT_EQ(opened, (std::vector<int>{2, 2, 2, 2, 2, 2}));
+}
+
 // Reads that fail are silent; a failed save shows its message without a caption and the dialog
 // closes all the same.
 TEST_F(EditorFixture, FailuresOfTheDatabase) {

@@ -71,9 +71,16 @@ TEST_F(SysSettingPageTest, DoubleClickOpensTheEditorForTheNumberShownNotTheRowPo
     DoubleClickRow(p.infraredList(), 0);
     EXPECT_EQ(openedSerial, 12);
     EXPECT_EQ(openedInfrared, 7);
+    // Enter or F2 on the chosen row opens it as a double click does.
+    openedSerial = openedInfrared = -1;
+    p.serialList()->SelectRow(1);
+    QTest::keyClick(p.serialList(), Qt::Key_Return);
+    QTest::keyClick(p.infraredList(), Qt::Key_F2);
+    EXPECT_EQ(openedSerial, 12);
+    EXPECT_EQ(openedInfrared, 7);
     // Once a row was chosen, a double click below the rows still opens nothing.
     DoubleClickRow(p.serialList(), -1);
-    EXPECT_EQ(runner.runs, 2);
+    EXPECT_EQ(runner.runs, 4);
 }
 
 // Closing the password dialog stops the button; once accepted, it is not asked again this run.
