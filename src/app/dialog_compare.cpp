@@ -32,14 +32,22 @@ CDialogCompare::CDialogCompare(const ImageDifferences& differences, QWidget* par
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->verticalHeader()->setVisible(false);
     table_->horizontalHeader()->setStretchLastSection(true);
+    table_->setTabKeyNavigation(false);
+    // Long item names wrap within their column, and each cell shows its whole text as a tip.
+    table_->setWordWrap(true);
+    table_->setTextElideMode(Qt::ElideNone);
     for (int r = 0; r < table_->rowCount(); ++r) {
         const ImageDifference& d = differences[static_cast<std::size_t>(r)];
-        table_->setItem(r, 0, new QTableWidgetItem(ToQ(d.label)));
-        table_->setItem(r, 1, new QTableWidgetItem(ToQ(d.unitValue)));
-        table_->setItem(r, 2, new QTableWidgetItem(ToQ(d.configValue)));
+        int column = 0;
+        for (const std::string* text : {&d.label, &d.unitValue, &d.configValue}) {
+            auto* item = new QTableWidgetItem(ToQ(*text));
+            item->setToolTip(item->text());
+            table_->setItem(r, column++, item);
+        }
     }
     table_->setColumnWidth(0, 340);
     table_->setColumnWidth(1, 240);
+    table_->resizeRowsToContents();
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     buttons->button(QDialogButtonBox::Close)->setText(QStringLiteral("关闭"));

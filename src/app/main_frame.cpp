@@ -115,6 +115,8 @@ CMainFrame::CMainFrame(AppState& state, Notifier& notifier, DialogRunner& dialog
     view_->sysSettingPage()->Attach(state_, notifier_, dialogs_);
     view_->sysSettingPage()->SetOptionsOpener([this] {
         CDialogOption dialog(state_, link_, notifier_, this);
+        dialog.SetStatusReporter(
+            [this](const std::string& text) { panes_->setStatusText(ToQ(text)); });
         dialogs_.run(dialog);
     });
     view_->sysSettingPage()->SetNetworkOpener([this] {

@@ -1,6 +1,8 @@
 #include "single_instance.h"
 
 #include <QDir>
+#include <QLocalServer>
+#include <QLocalSocket>
 #include <QStandardPaths>
 #include <cstdlib>
 
@@ -19,6 +21,7 @@ SingleInstance::SingleInstance(QString lockPath)
     : path_(lockPath.isEmpty() ? DefaultLockPath() : std::move(lockPath)) {}
 
 SingleInstance::~SingleInstance() {
+    server_.reset();
     if (lock_ && held_) lock_->unlock();
 }
 
@@ -30,6 +33,35 @@ bool SingleInstance::acquire() {
     lock_->setStaleLockTime(0);
     held_ = lock_->tryLock(0);
     return held_;
+}
+
+bool SingleInstance::listen(std::function<void()> onWake) {
+    if (!held_) return false;
+    server_ = std::make_unique<QLocalServer>();
+    server_->setSocketOptions(QLocalServer::UserAccessOption);
+    // A socket left by a copy that died is ours to replace: we hold the lock.
+    QLocalServer::removeServer(socketPath());
+    if (!server_->listen(socketPath())) return false;
+    QObject::connect(server_.get(), &QLocalServer::newConnection, server_.get(),
+                     [server = server_.get(), onWake = std::move(onWake)] {
+                         while (QLocalSocket* socket = server->nextPendingConnection()) {
+                             // Whatever it says, a connection is a request to show the window.
+                             QObject::connect(socket, &QLocalSocket::disconnected, socket,
+                                              &QObject::deleteLater);
+                             onWake();
+                         }
+                     });
+    return true;
+}
+
+bool SingleInstance::wakeHolder() const {
+    QLocalSocket socket;
+    socket.connectToServer(socketPath());
+    if (!socket.waitForConnected(1000)) return false;
+    socket.write("show\n");
+    socket.waitForBytesWritten(1000);
+    socket.disconnectFromServer();
+    return true;
 }
 
 }  // namespace ketrel

@@ -36,7 +36,12 @@ int RunTrayProgram(int argc, char** argv, const cli::GlobalOptions& options) {
     }
     // Decided before anything else, so a second copy leaves no trace.
     SingleInstance instance;
-    if (!instance.acquire()) return cli::kExitOk;
+    if (!instance.acquire()) {
+        // The running copy shows its window instead; this one ends without a word.
+        const QCoreApplication waker(argc, argv);
+        instance.wakeHolder();
+        return cli::kExitOk;
+    }
 
     if (!HasDisplay()) {
         std::cerr << "ketrel: no display for the tray program; the subcommands work without "
@@ -73,6 +78,7 @@ int RunTrayProgram(int argc, char** argv, const cli::GlobalOptions& options) {
     ModalDialogRunner dialogs;
     CMainFrame frame(state, notifier, dialogs);
     notifier.setOwner(&frame);
+    instance.listen([&frame] { frame.ShowMainWindow(); });
     frame.StartUp();
     return QApplication::exec();
 }

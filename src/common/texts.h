@@ -15,6 +15,10 @@ inline constexpr const char* kReceiveThreadFailed = "创建串口接收线程失
 inline constexpr const char* kInfoNoAnswer =
     "单元没有应答：没有收到任何信息行。请检查连接线、端口和单元电源。";
 inline constexpr const char* kInfoAnswered = "单元已应答";
+// Notes that a card line went to the unit (it does not answer them).
+inline constexpr const char* kSentAddAuthor = "已向单元发送：添加通卡";
+inline constexpr const char* kSentDelAuthor = "已向单元发送：删除通卡";
+inline constexpr const char* kSentExitAuthor = "已向单元发送：退出授权模式";
 inline constexpr const char* kPasswordEmpty = "密码不能为空!";
 inline constexpr const char* kPasswordWrong = "密码错误,请重新输入!";
 

@@ -485,11 +485,16 @@ void CDialogOption::OnChooseProgram() {
     programPath_->setText(ToQ(state_.OpenAppPath()));
 }
 
-void CDialogOption::OnAddAuthor() { link_.PostCommand("AddAuthor\r\n"); }
+void CDialogOption::sendCardLine(const char* line, const char* sentText) {
+    // The unit does not answer these lines: the note is all the user sees of them.
+    if (link_.PostCommand(line) && report_) report_(sentText);
+}
 
-void CDialogOption::OnDelAuthor() { link_.PostCommand("DelAuthor\r\n"); }
+void CDialogOption::OnAddAuthor() { sendCardLine("AddAuthor\r\n", texts::kSentAddAuthor); }
 
-void CDialogOption::OnExitAuthor() { link_.PostCommand("ExitAuthor\r\n"); }
+void CDialogOption::OnDelAuthor() { sendCardLine("DelAuthor\r\n", texts::kSentDelAuthor); }
+
+void CDialogOption::OnExitAuthor() { sendCardLine("ExitAuthor\r\n", texts::kSentExitAuthor); }
 
 bool CDialogOption::DeviceIdAllowsClose() const {
     // The stored form is what the unit gets: empty, or exactly 16 hexadecimal digits.

@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -48,6 +49,11 @@ class CDialogOption : public QDialog {
     CDialogOption(AppState& state, SerialLink& link, Notifier& notifier, QWidget* parent = nullptr,
                   ProgramPathPrompter* prompter = nullptr);
     ~CDialogOption() override;
+
+    // Where the window's status bar takes a note that a card line went to the unit.
+    void SetStatusReporter(std::function<void(const std::string&)> report) {
+        report_ = std::move(report);
+    }
 
     // False until the controls are filled, so that filling them writes nothing.
     bool optionsLoaded() const { return loaded_; }
@@ -108,6 +114,7 @@ class CDialogOption : public QDialog {
     // Stores a name when its UTF-8 form fits the unit's field; true when it did.
     bool nameChanged(QLineEdit* edit, const char* key, bool& refused);
     void showRefusedNames();
+    void sendCardLine(const char* line, const char* sentText);
 
     AppState& state_;
     SerialLink& link_;
@@ -135,6 +142,7 @@ class CDialogOption : public QDialog {
     QPushButton* addAuthor_ = nullptr;
     QPushButton* delAuthor_ = nullptr;
     QPushButton* exitAuthor_ = nullptr;
+    std::function<void(const std::string&)> report_;
 };
 
 }  // namespace ketrel

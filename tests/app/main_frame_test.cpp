@@ -531,7 +531,7 @@ TEST_F(MainFrameTest, WritesFromTheRibbon) {
         faults.errorAtBlock = c.errorAtBlock;
         unit.setFaults(faults);
         f.command(c.id)->trigger();
-        EXPECT_EQ(notifier.texts(), std::vector<std::string>{c.message});
+        EXPECT_EQ(notifier.headlines(), std::vector<std::string>{c.message});
         if (c.progress >= 0) {
             EXPECT_EQ(f.statusPanes().progressBar()->value(), c.progress);
         }

@@ -49,7 +49,7 @@ TEST_F(TransferTest, ConfigurationIsWrittenVerifiedAndTakenIntoUse) {
 
     EXPECT_TRUE(WriteConfiguration(link, db.path, notifier, progress));
 
-    ASSERT_EQ(notifier.texts(), Strings{"写配置成功，校验成功！"});
+    ASSERT_EQ(notifier.headlines(), Strings{"写配置成功，校验成功！"});
     EXPECT_EQ(notifier.messages()[0].caption, "提示");
     EXPECT_EQ(notifier.messages()[0].icon, MessageIcon::Information);
     EXPECT_EQ(progress.events(), StepsUpTo(8, true, true));
@@ -125,7 +125,7 @@ TEST_F(TransferTest, FaultsShowTheirMessage) {
         EXPECT_FALSE(c.cards ? WriteCards(link, db.path, notifier, steps)
                              : WriteConfiguration(link, db.path, notifier, steps));
 
-        EXPECT_EQ(notifier.texts(), Strings{c.message});
+        EXPECT_EQ(notifier.headlines(), Strings{c.message});
         if (c.fault.errorAtBlock > 0) {
             // The line below the message names the block the unit refused.
             const std::string block = "第 " + std::to_string(c.fault.errorAtBlock + 1) + " 块";
@@ -194,7 +194,7 @@ TEST_F(TransferTest, TheUnitsOwnPaceOnTheLine) {
             std::this_thread::sleep_for(std::chrono::milliseconds(300));
         }
         EXPECT_EQ(ok, succeeds);
-        EXPECT_EQ(notifier.texts(), Strings{c.message});
+        EXPECT_EQ(notifier.headlines(), Strings{c.message});
         // The unit took the first block; the program refused its status.
         if (!c.faults.afterStatus.empty()) {
             EXPECT_GE(unit.blocksAccepted() - before, 1);
@@ -209,7 +209,7 @@ TEST_F(TransferTest, AParserWarningDoesNotStopTheWrite) {
     test::RecordingNotifier quiet;
     ASSERT_TRUE(SetConfigValue(db.path, quiet, "Gateway", ""));
     EXPECT_TRUE(WriteConfiguration(link, db.path, notifier, progress));
-    EXPECT_EQ(notifier.texts(), (Strings{"分割IP地址字符串超上限!", "写配置成功，校验成功！"}));
+    EXPECT_EQ(notifier.headlines(), (Strings{"分割IP地址字符串超上限!", "写配置成功，校验成功！"}));
     expectReceiverRuns();
 }
 
@@ -220,7 +220,7 @@ TEST_F(TransferTest, WithThePortClosedOnlyThePortMessageAppears) {
     EXPECT_FALSE(WriteConfiguration(link, missing, notifier, progress));
     EXPECT_FALSE(WriteCards(link, missing, notifier, progress));
     const Strings portMessage = {"串口无效，请检查电脑串口是否正常！"};
-    EXPECT_EQ(notifier.texts(), (Strings{portMessage[0], portMessage[0]}));
+    EXPECT_EQ(notifier.headlines(), (Strings{portMessage[0], portMessage[0]}));
     for (const auto& m : notifier.messages()) {
         EXPECT_EQ(m.caption, "错误");
         EXPECT_EQ(m.icon, MessageIcon::Error);
@@ -233,10 +233,11 @@ TEST_F(TransferTest, WithThePortClosedOnlyThePortMessageAppears) {
 TEST_F(TransferTest, AnUnreadableDatabaseSendsNothing) {
     const std::string missing = db.dir.file("absent/CONFIG");
     EXPECT_FALSE(WriteConfiguration(link, missing, notifier, progress));
-    EXPECT_EQ(notifier.texts(), (Strings{"sqlite3_open for config error!!!", "提取数据失败！"}));
+    EXPECT_EQ(notifier.headlines(),
+              (Strings{"sqlite3_open for config error!!!", "提取数据失败！"}));
     notifier.clear();
     EXPECT_FALSE(WriteCards(link, missing, notifier, progress));
-    EXPECT_EQ(notifier.texts(), (Strings{"sqlite3_open for config error!!!"}));
+    EXPECT_EQ(notifier.headlines(), (Strings{"sqlite3_open for config error!!!"}));
     EXPECT_TRUE(progress.events().empty());
     EXPECT_TRUE(unit.receivedLines().empty());
     expectReceiverRuns();
@@ -245,7 +246,7 @@ TEST_F(TransferTest, AnUnreadableDatabaseSendsNothing) {
 TEST_F(TransferTest, CardsAreWrittenAndVerified) {
     test::InsertCards(db.path, 340);
     EXPECT_TRUE(WriteCards(link, db.path, notifier, progress));
-    ASSERT_EQ(notifier.texts(), Strings{"写卡成功，校验成功！"});
+    ASSERT_EQ(notifier.headlines(), Strings{"写卡成功，校验成功！"});
     EXPECT_EQ(notifier.messages()[0].icon, MessageIcon::Information);
     EXPECT_EQ(progress.events(), StepsUpTo(8, true));
     EXPECT_EQ(unit.receivedLines(), (Strings{"WriteCard", "ReadCard"}));
@@ -263,7 +264,7 @@ TEST_F(TransferTest, AnEmptyCardTableClearsTheUnitsList) {
     old.fill(0x33);
     unit.setCardImage(old);
     EXPECT_TRUE(WriteCards(link, db.path, notifier, progress));
-    EXPECT_EQ(notifier.texts(), Strings{"写卡成功，校验成功！"});
+    EXPECT_EQ(notifier.headlines(), Strings{"写卡成功，校验成功！"});
     EXPECT_EQ(unit.cardImage(), ConfigImage{});
     expectReceiverRuns();
 }

@@ -74,7 +74,7 @@ class FaultFixture : public UnitLinkFixture {
             notifier.clear();
             const int before = from.blocksAccepted();
             WithinBudget([&] { ok = transfer(); });
-            const auto texts = notifier.texts();
+            const auto texts = notifier.headlines();
             blocksInLastRun = from.blocksAccepted() - before;
             const bool missed = (texts == Strings{noStatus} &&
                                  (texts != expected || blocksInLastRun < expectedBlocks)) ||

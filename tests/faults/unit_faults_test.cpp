@@ -52,7 +52,7 @@ class UnitFaults : public FaultFixture {
         EXPECT_FALSE(link.IsOpen()) << "a port whose device went away still counts as open";
         notifier.clear();
         EXPECT_FALSE(link.RequirePort());
-        EXPECT_EQ(notifier.texts(), Strings{texts::kPortInvalid});
+        EXPECT_EQ(notifier.headlines(), Strings{texts::kPortInvalid});
         sim::UnitSimulator again;
         std::string error;
         ASSERT_TRUE(again.start(&error)) << error;
@@ -152,7 +152,7 @@ TEST_F(UnitFaults, SilentSlowGarbledOrRefusingUnit) {
             NoStatus(c.transfer), c.messages, c.blocksAccepted, unit);
         clock.hurry(1);
         EXPECT_FALSE(ok);
-        EXPECT_EQ(notifier.texts(), c.messages);
+        EXPECT_EQ(notifier.headlines(), c.messages);
         EXPECT_EQ(blocksInLastRun, c.blocksAccepted);
         EXPECT_EQ(dbBytes(), dbBefore);
         unit.setFaults({});
@@ -165,7 +165,7 @@ TEST_F(UnitFaults, SilentSlowGarbledOrRefusingUnit) {
     // After all of it the unit still takes a whole transfer.
     EXPECT_TRUE(runTransfer([&] { return WriteConfiguration(link, db.path, notifier, progress); },
                             texts::kWriteConfigFailed1, {texts::kWriteConfigDone}, 8, unit));
-    EXPECT_EQ(notifier.texts(), Strings{texts::kWriteConfigDone});
+    EXPECT_EQ(notifier.headlines(), Strings{texts::kWriteConfigDone});
 }
 
 // The adapter is pulled out right after the unit took `block` blocks, before the next is written.
@@ -195,7 +195,7 @@ TEST_F(UnitFaults, UnpluggedBetweenBlocks) {
                     return RunTransfer(t, link, db.path, notifier, hooked);
                 },
                 NoStatus(t), expected, block, pulled));
-            EXPECT_EQ(notifier.texts(), expected);
+            EXPECT_EQ(notifier.headlines(), expected);
             EXPECT_EQ(blocksInLastRun, block);
             EXPECT_EQ(dbBytes(), dbBefore);
             expectUnplugHandled();
@@ -225,7 +225,7 @@ TEST_F(UnitFaults, UnpluggedByAnotherThreadMidTransfer) {
         WithinBudget([&] { ok = WriteConfiguration(link, db.path, notifier, progress); });
         transferDone = true;
         puller.join();
-        const auto texts = notifier.texts();
+        const auto texts = notifier.headlines();
         ASSERT_FALSE(texts.empty());
         if (!ok) {
             const Strings allowed = {texts::kWriteConfigFailed1, texts::kWriteConfigFailed3,
@@ -258,7 +258,7 @@ TEST_F(UnitFaults, FramesFloodDuringTransfer) {
         WithinBudget([&] { RunTransfer(t, link, db.path, notifier, progress); });
         flooding = false;
         flood.join();
-        const auto texts = notifier.texts();
+        const auto texts = notifier.headlines();
         ASSERT_EQ(texts.size(), 1u) << ::testing::PrintToString(texts);
         const Strings allowed =
             t == Transfer::Config ? Strings{texts::kWriteConfigFailed3, texts::kWriteConfigFailed1,
@@ -300,7 +300,7 @@ TEST_F(UnitFaults, GatewayExchangeFaults) {
         unit.setBaud(faults.trailingByte ? 0 : sim::UnitSimulator::kLineBaud);
         notifier.clear();
         WithinBudget([&] { gateway.WriteName("room-12"); });
-        EXPECT_EQ(notifier.texts(), Strings{texts::kIoTTimeout});
+        EXPECT_EQ(notifier.headlines(), Strings{texts::kIoTTimeout});
         unit.iot().setFaults({});
         expectReceiverRuns();
     }
@@ -317,7 +317,7 @@ TEST_F(UnitFaults, GatewayExchangeFaults) {
     WithinBudget([&] { gateway.WriteName("room-12"); });
     puller.join();
     clock.hurry(1);
-    EXPECT_EQ(notifier.texts(), Strings{texts::kIoTTimeout});
+    EXPECT_EQ(notifier.headlines(), Strings{texts::kIoTTimeout});
     expectUnplugHandled();
 }
 

@@ -339,6 +339,8 @@ TEST_F(OptionDialogTest, AuthorisationButtonsSendTheirLines) {
     ASSERT_TRUE(unit.start(&error)) << error;
     ASSERT_TRUE(link.OpenCommPort(unit.portPath()));
     notifier.clear();
+    std::vector<std::string> notes;
+    dialog->SetStatusReporter([&](const std::string& note) { notes.push_back(note); });
     QPushButton* buttons[] = {dialog->addAuthorButton(), dialog->delAuthorButton(),
                               dialog->exitAuthorButton()};
     std::size_t sent = 0;
@@ -350,6 +352,8 @@ TEST_F(OptionDialogTest, AuthorisationButtonsSendTheirLines) {
     }
     EXPECT_EQ(unit.receivedLines(),
               (std::vector<std::string>{"AddAuthor", "DelAuthor", "ExitAuthor"}));
+    EXPECT_EQ(notes, (std::vector<std::string>{texts::kSentAddAuthor, texts::kSentDelAuthor,
+                                               texts::kSentExitAuthor}));
     EXPECT_TRUE(notifier.texts().empty());
     link.ClosePort();
 }

@@ -33,8 +33,13 @@ class RecordingNotifier : public Notifier {
         std::lock_guard lock(mutex_);
         return messages_;
     }
-    // Each message's first line: the message itself, without the explanation some carry below.
     std::vector<std::string> texts() const {
+        std::vector<std::string> out;
+        for (const auto& m : messages()) out.push_back(m.text);
+        return out;
+    }
+    // Each message's first line: the message itself, without the explanation some carry below.
+    std::vector<std::string> headlines() const {
         std::vector<std::string> out;
         for (const auto& m : messages()) out.push_back(m.text.substr(0, m.text.find('\n')));
         return out;

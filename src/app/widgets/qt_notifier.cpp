@@ -37,17 +37,20 @@ void ShowLongTextScrolling(QMessageBox& box) {
         if (box.buttonRole(button) == QMessageBox::ActionRole) button->click();
     }
 }
+// A box over a window that is hidden in the tray (a port error at start-up) would sit where that
+// window would be; without an owner it is centred on the screen.
+QWidget* Shown(QWidget* owner) { return owner && owner->isVisible() ? owner : nullptr; }
 }  // namespace
 
 void QtNotifier::show(const std::string& text, const std::string& caption, MessageIcon icon) {
-    QMessageBox box(BoxIcon(icon), ToQ(caption), ToQ(text), QMessageBox::Ok, owner_.data());
+    QMessageBox box(BoxIcon(icon), ToQ(caption), ToQ(text), QMessageBox::Ok, Shown(owner_));
     ShowLongTextScrolling(box);
     box.exec();
 }
 
 bool QtNotifier::confirm(const std::string& text, const std::string& caption, MessageIcon icon) {
     QMessageBox box(BoxIcon(icon), ToQ(caption), ToQ(text), QMessageBox::Yes | QMessageBox::No,
-                    owner_.data());
+                    Shown(owner_));
     ShowLongTextScrolling(box);
     return box.exec() == QMessageBox::Yes;
 }
