@@ -3,6 +3,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <iostream>
@@ -19,8 +20,8 @@
 #include "frame.h"
 #include "frame_dispatch.h"
 #include "info_lines.h"
-#include "receive_thread.h"
-#include "serial_link.h"
+#include "json_report.h"
+#include "link_session.h"
 #include "text_util.h"
 #include "texts.h"
 
@@ -65,12 +66,15 @@ void CatchInterrupts() {
     sigaction(SIGTERM, &sa, nullptr);
 }
 
-// Prints each information line as it arrives, flushed so it can be piped and watched.
+// Prints each information line as it arrives, flushed so it can be piped and watched; and hands
+// it on to the report, if any.
 class PrintingSink : public FrameSink {
   public:
-    PrintingSink(std::ostream& out, std::string prefix) : out_(out), prefix_(std::move(prefix)) {}
+    PrintingSink(std::ostream& out, std::string prefix, FrameSink* also = nullptr)
+        : out_(out), prefix_(std::move(prefix)), also_(also) {}
     void infoLine(const std::string& key, const std::string& value) override {
         ++lines_;
+        if (also_) also_->infoLine(key, value);
         std::lock_guard lock(mutex_);
         out_ << prefix_ << TerminalText(key) << "=" << TerminalText(value) << std::endl;
     }
@@ -81,30 +85,7 @@ class PrintingSink : public FrameSink {
     std::mutex mutex_;
     std::ostream& out_;
     std::string prefix_;
-};
-
-// The receive side of the link, as the window runs it: thread first, then the port.
-struct LinkSession {
-    LinkSession(AppState& state, Notifier& notifier, PcActions& actions, FrameSink& sink)
-        : link(notifier),
-          dispatcher(actions, sink, state.OpenAppPathShared()),
-          receiver(link.CommHandle(),
-                   [this](frame::Ring& ring) { return dispatcher.DispatchUnitFrames(ring); }) {
-        link.AttachReceiver(&receiver);
-    }
-    ~LinkSession() { receiver.stop(); }
-
-    bool start(const std::string& portName, Notifier& notifier) {
-        if (!receiver.start()) {
-            notifier.show(texts::kReceiveThreadFailed, texts::kCaptionError, MessageIcon::Error);
-            return false;
-        }
-        return link.ConnectCommPort(portName);
-    }
-
-    SerialLink link;
-    FrameDispatcher dispatcher;
-    ReceiveThread receiver;
+    FrameSink* also_;
 };
 
 bool ParseSeconds(const std::string& text, double& seconds) {
@@ -118,19 +99,18 @@ bool ParseSeconds(const std::string& text, double& seconds) {
 }
 
 int RunInfo(AppState& state, const std::vector<std::string>& args, std::ostream& out,
-            std::ostream& err) {
+            std::ostream& err, JsonReport* report) {
     double seconds = 2;
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--seconds" && i + 1 < args.size() && ParseSeconds(args[i + 1], seconds)) {
             ++i;
         } else {
-            err << "ketrel info: bad argument " << args[i] << "\n" << Usage();
-            return kExitUsage;
+            return UsageError("ketrel info: bad argument " + args[i], err, report);
         }
     }
-    CliNotifier notifier(out, err);
+    CliNotifier notifier(out, err, report);
     NoPcActions actions;
-    PrintingSink sink(out, "");
+    PrintingSink sink(out, "", report);
     std::optional<EndWithinASecond> ending;  // outlives the session: covers its stop
     LinkSession session(state, notifier, actions, sink);
     if (!session.start(state.PortName(), notifier)) return kExitFailed;
@@ -194,7 +174,15 @@ std::string Usage() {
            "information\n"
            "  ketrel [--dir DIR] [--port NAME] listen [--dry-run]   carry out the unit's PC "
            "commands\n"
-           "  ketrel --version | --help\n";
+           "  ketrel --version | --help\n"
+           "  --json after info, write-config, write-cards or compare prints one JSON object "
+           "instead\n";
+}
+
+int UsageError(const std::string& problem, std::ostream& err, JsonReport* report) {
+    err << problem << "\n" << Usage();
+    if (report) report->message(problem, MessageIcon::Error);
+    return kExitUsage;
 }
 
 bool ParseGlobal(int argc, char** argv, GlobalOptions& out, std::string* error) {
@@ -226,31 +214,63 @@ bool ParseGlobal(int argc, char** argv, GlobalOptions& out, std::string* error) 
     return true;
 }
 
-int Run(const GlobalOptions& options, std::ostream& out, std::ostream& err) {
-    if (options.subcommand == "help") {
-        out << Usage();
-        return kExitOk;
-    }
-    if (options.subcommand == "version") {
-        out << "ketrel " << KETREL_VERSION << "\n";
-        return kExitOk;
-    }
+namespace {
+
+int RunSubcommand(const GlobalOptions& options, std::ostream& out, std::ostream& err,
+                  JsonReport* report) {
     std::string problem;
     const std::string appDir = AppState::ResolveAppDir(options.dir, &problem);
     if (appDir.empty()) {
         err << problem << "\n";
+        if (report) report->message(problem, MessageIcon::Error);
         return kExitFailed;
     }
     AppState state(appDir);
     if (!options.port.empty()) state.SetPortNameForRun(options.port);
+    if (report) report->setPort(state.PortName());
     const TrafficLogScope trafficLog(options.log);
-    if (!trafficLog.ok(err)) return kExitFailed;
-    if (IsFileCommand(options.subcommand)) return RunFileCommand(state, options, out, err);
-    if (IsConfigCommand(options.subcommand)) return RunConfigCommand(state, options, out, err);
-    if (options.subcommand == "info") return RunInfo(state, options.args, out, err);
+    if (const std::string failure = trafficLog.failure(); !failure.empty()) {
+        err << failure << "\n";
+        if (report) report->message(failure, MessageIcon::Error);
+        return kExitFailed;
+    }
+    if (IsFileCommand(options.subcommand)) return RunFileCommand(state, options, out, err, report);
+    if (IsConfigCommand(options.subcommand)) {
+        return RunConfigCommand(state, options, out, err, report);
+    }
+    if (options.subcommand == "info") return RunInfo(state, options.args, out, err, report);
     if (options.subcommand == "listen") return RunListen(state, options.args, out, err);
     err << "ketrel: unknown command " << options.subcommand << "\n" << Usage();
     return kExitUsage;
+}
+
+}  // namespace
+
+int Run(const GlobalOptions& given, std::ostream& out, std::ostream& err) {
+    if (given.subcommand == "help") {
+        out << Usage();
+        return kExitOk;
+    }
+    if (given.subcommand == "version") {
+        out << "ketrel " << KETREL_VERSION << "\n";
+        return kExitOk;
+    }
+    GlobalOptions options = given;
+    std::optional<JsonReport> report;
+    auto& args = options.args;
+    if (const auto json = std::find(args.begin(), args.end(), "--json");
+        TakesJson(options.subcommand) && json != args.end()) {
+        args.erase(json);
+        report.emplace(options.subcommand, options.port);
+    }
+    // With --json the object is all that standard output holds: what the subcommand prints
+    // there goes nowhere, and its messages reach the object through the notifier. Standard
+    // error stays as it is without --json, so a person or a log watching it loses nothing.
+    std::ostream nowhere(nullptr);
+    const int status =
+        RunSubcommand(options, report ? nowhere : out, err, report ? &*report : nullptr);
+    if (report) report->write(out, status);
+    return status;
 }
 
 }  // namespace ketrel::cli

@@ -27,4 +27,9 @@ int Run(const GlobalOptions& options, std::ostream& out, std::ostream& err);
 
 std::string Usage();
 
+class JsonReport;
+// Says what was wrong, then the usage, on err (and in the report, with --json); the usage
+// error's exit status.
+int UsageError(const std::string& problem, std::ostream& err, JsonReport* report);
+
 }  // namespace ketrel::cli

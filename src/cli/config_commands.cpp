@@ -15,6 +15,7 @@
 #include "config_image.h"
 #include "config_texts.h"
 #include "config_transfer.h"
+#include "link_session.h"
 #include "safe_file.h"
 #include "serial_link.h"
 #include "texts.h"
@@ -117,18 +118,21 @@ int RunImage(AppState& state, const std::vector<std::string>& args, std::ostream
     return kExitOk;
 }
 
-int RunTransfer(AppState& state, const GlobalOptions& options, std::ostream& out,
-                std::ostream& err) {
+int RunTransfer(AppState& state, const GlobalOptions& options, std::ostream& out, std::ostream& err,
+                JsonReport* report) {
     if (!options.args.empty()) {
-        err << "ketrel " << options.subcommand << ": bad argument " << options.args[0] << "\n"
-            << Usage();
-        return kExitUsage;
+        return UsageError("ketrel " + options.subcommand + ": bad argument " + options.args[0], err,
+                          report);
     }
-    CliNotifier terminal(out, err);
+    CliNotifier terminal(out, err, report);
     CliProgress progress(err);
     ProgressAwareNotifier notifier(terminal, progress);
-    SerialLink link(notifier);
-    if (!link.ConnectCommPort(state.PortName())) return kExitFailed;
+    // The receive thread runs as in the window, so what the unit reports meanwhile reaches the
+    // report instead of being purged by the next command.
+    NoPcActions actions;
+    LinkSession session(state, notifier, actions, InfoLinesFor(report));
+    if (!session.start(state.PortName(), notifier)) return kExitFailed;
+    SerialLink& link = session.link;
     const bool ok = options.subcommand == "write-config"
                         ? WriteConfiguration(link, state.DatabasePath(), notifier, progress)
                         : WriteCards(link, state.DatabasePath(), notifier, progress);
@@ -142,9 +146,9 @@ bool IsConfigCommand(const std::string& subcommand) {
 }
 
 int RunConfigCommand(AppState& state, const GlobalOptions& options, std::ostream& out,
-                     std::ostream& err) {
+                     std::ostream& err, JsonReport* report) {
     if (options.subcommand == "image") return RunImage(state, options.args, out, err);
-    return RunTransfer(state, options, out, err);
+    return RunTransfer(state, options, out, err, report);
 }
 
 std::string ConfigUsage() {

@@ -8,7 +8,7 @@
 #include "config_compare.h"
 #include "config_file.h"
 #include "config_file_texts.h"
-#include "serial_link.h"
+#include "link_session.h"
 #include "serial_port.h"
 #include "text_util.h"
 #include "traffic_log.h"
@@ -17,23 +17,25 @@ namespace ketrel::cli {
 
 namespace {
 
-bool BadArguments(const GlobalOptions& options, std::size_t expected, std::ostream& err) {
+bool BadArguments(const GlobalOptions& options, std::size_t expected, std::ostream& err,
+                  JsonReport* report) {
     if (options.args.size() == expected && (expected == 0 || !options.args[0].empty())) {
         return false;
     }
-    err << "ketrel " << options.subcommand << ": "
-        << (options.args.size() < expected ? "needs a file name"
-                                           : "bad argument " + options.args.back())
-        << "\n"
-        << Usage();
+    UsageError("ketrel " + options.subcommand + ": " +
+                   (options.args.size() < expected ? "needs a file name"
+                                                   : "bad argument " + options.args.back()),
+               err, report);
     return true;
 }
 
-int RunCompare(AppState& state, std::ostream& out, std::ostream& err) {
-    CliNotifier notifier(out, err);
-    SerialLink link(notifier);
-    if (!link.ConnectCommPort(state.PortName())) return kExitFailed;
-    const CompareResult result = CompareWithUnit(link, state.DatabasePath(), notifier);
+int RunCompare(AppState& state, std::ostream& out, std::ostream& err, JsonReport* report) {
+    CliNotifier notifier(out, err, report);
+    NoPcActions actions;
+    LinkSession session(state, notifier, actions, InfoLinesFor(report));
+    if (!session.start(state.PortName(), notifier)) return kExitFailed;
+    const CompareResult result = CompareWithUnit(session.link, state.DatabasePath(), notifier);
+    if (report) report->setComparison(result);
     switch (result.outcome) {
         case CompareOutcome::Equal:
             out << texts::kCompareEqual << "\n";
@@ -62,12 +64,12 @@ bool IsFileCommand(const std::string& subcommand) {
 }
 
 int RunFileCommand(AppState& state, const GlobalOptions& options, std::ostream& out,
-                   std::ostream& err) {
+                   std::ostream& err, JsonReport* report) {
     if (options.subcommand == "compare") {
-        if (BadArguments(options, 0, err)) return kExitUsage;
-        return RunCompare(state, out, err);
+        if (BadArguments(options, 0, err, report)) return kExitUsage;
+        return RunCompare(state, out, err, report);
     }
-    if (BadArguments(options, 1, err)) return kExitUsage;
+    if (BadArguments(options, 1, err, nullptr)) return kExitUsage;
     // With the document on standard output, every message goes to standard error.
     const bool toOutput = options.subcommand == "export" && options.args[0] == "-";
     CliNotifier notifier(toOutput ? err : out, err);
@@ -104,10 +106,15 @@ TrafficLogScope::~TrafficLogScope() {
     log_->flush();
 }
 
+std::string TrafficLogScope::failure() const {
+    if (path_.empty() || log_) return {};
+    return "ketrel: cannot write the log " + path_ + ": " + error_;
+}
+
 bool TrafficLogScope::ok(std::ostream& err) const {
-    if (path_.empty() || log_) return true;
-    err << "ketrel: cannot write the log " << path_ << ": " << error_ << "\n";
-    return false;
+    const std::string problem = failure();
+    if (!problem.empty()) err << problem << "\n";
+    return problem.empty();
 }
 
 }  // namespace ketrel::cli

@@ -15,8 +15,9 @@ namespace ketrel::cli {
 
 // export, import and compare.
 bool IsFileCommand(const std::string& subcommand);
+// report: the --json object of compare, or nullptr.
 int RunFileCommand(AppState& state, const GlobalOptions& options, std::ostream& out,
-                   std::ostream& err);
+                   std::ostream& err, JsonReport* report);
 // Their lines of the usage text.
 std::string FileUsage();
 
@@ -29,6 +30,8 @@ class TrafficLogScope {
     TrafficLogScope(const TrafficLogScope&) = delete;
     TrafficLogScope& operator=(const TrafficLogScope&) = delete;
 
+    // Why the file could not be opened, or nothing.
+    std::string failure() const;
     // False, after saying why on err, when the file could not be opened.
     bool ok(std::ostream& err) const;
     TrafficLog* log() const { return log_.get(); }
