@@ -85,6 +85,7 @@ for room, status in want.items():
     if status == "unchanged" and (not m or m.group(1) != "0"):
         bad.append(f"{room} reported unchanged but the play changed something there")
 if bad:
+    print(log, file=sys.stderr)
     sys.exit("fleet: " + "; ".join(bad))
 PY
 }
