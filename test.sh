@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: the normal build, the address and
 # undefined-behaviour sanitizer build of all tests, the thread sanitizer build of the
-# receive-thread tests, and a short run of each fuzz target. Build trees are kept, so a second run only rebuilds what changed.
+# receive-thread tests, and a short run of each fuzz target.
+# Build trees are kept, so a second run only rebuilds what changed.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -14,8 +15,10 @@ jobs=$(nproc)
 configure() {  # dir, extra cmake args...
     local dir=$1
     shift
-    if [ ! -f "$dir/build.ninja" ]; then
-        cmake -S . -B "$dir" -G Ninja -DCMAKE_CXX_COMPILER_LAUNCHER=ccache "$@" >/dev/null
+    # Warnings are errors here (not in a user's or packager's build), also in a tree made before.
+    if [ ! -f "$dir/build.ninja" ] || ! grep -q '^KETREL_WERROR:BOOL=ON' "$dir/CMakeCache.txt"; then
+        cmake -S . -B "$dir" -G Ninja -DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DKETREL_WERROR=ON \
+            "$@" >/dev/null
     fi
 }
 
