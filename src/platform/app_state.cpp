@@ -104,15 +104,23 @@ std::string AppState::ResolveAppDir(const std::string& overrideDir, std::string*
         const fs::path abs = fs::absolute(overrideDir, ec);
         return WithSlash(ec ? overrideDir : abs.string());
     }
-    const std::string exeDir = ExecutableDir();
-    if (access(exeDir.c_str(), W_OK) == 0) return exeDir;
-    // Installed read-only: keep the user's files in the data directory, seeded from the
-    // supplied copies beside the executable.
+    return AppDirFor(ExecutableDir(), problem);
+}
+
+std::string AppState::AppDirFor(const std::string& exeDir, std::string* problem) {
+    std::error_code ec;
+    // Installed as <prefix>/bin/ketrel, the supplied files are in <prefix>/share/ketrel/, and
+    // the program's folder is no place for one user's files even where it could be written.
+    const fs::path shared =
+        fs::path(WithSlash(exeDir)).parent_path().parent_path() / "share/ketrel";
+    const bool installed = fs::is_regular_file(shared / "CONFIG", ec);
+    if (!installed && access(exeDir.c_str(), W_OK) == 0) return WithSlash(exeDir);
+    // Keep the user's files in the data directory, seeded from the supplied copies.
     const std::string dataDir = PrivateDataDir(problem);
     if (dataDir.empty()) return {};
-    std::error_code ec;
+    const fs::path supplied = installed ? shared : fs::path(exeDir);
     for (const char* name : {"CONFIG", "DEVICES", "config.ini"}) {
-        const fs::path from = fs::path(exeDir) / name;
+        const fs::path from = supplied / name;
         const fs::path to = fs::path(dataDir) / name;
         if (!fs::exists(to, ec) && fs::exists(from, ec)) fs::copy_file(from, to, ec);
     }

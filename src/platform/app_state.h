@@ -29,10 +29,13 @@ class AppState {
     explicit AppState(std::string appDir);
 
     // The executable's directory, or the per-user data directory when that one cannot be
-    // written (a program installed under /usr). overrideDir (from --dir) wins when given. Empty,
+    // written or the program is installed. overrideDir (from --dir) wins when given. Empty,
     // with the reason in *problem, when the data directory is not the user's own.
     static std::string ResolveAppDir(const std::string& overrideDir,
                                      std::string* problem = nullptr);
+    // The same for an executable in exeDir: a program installed as <prefix>/bin/ketrel (with
+    // <prefix>/share/ketrel/CONFIG) always uses the data directory, seeded from that folder.
+    static std::string AppDirFor(const std::string& exeDir, std::string* problem = nullptr);
     // $XDG_DATA_HOME/ketrel/, else ~/.local/share/ketrel/ with the home from HOME or, where
     // that is unset, from the system's user database; empty when there is no home.
     static std::string DataDirPath();

@@ -152,6 +152,29 @@ TEST(AppStateTest, TheDataFolderIsTheUsersOwn) {
     unsetenv("XDG_DATA_HOME");
 }
 
+// Installed as <prefix>/bin/ketrel, the user's files live in the data folder, seeded once from
+// <prefix>/share/ketrel, even where the program's folder could be written (root); a build tree
+// keeps them beside the executable.
+TEST(AppStateTest, AnInstalledProgramSeedsTheDataFolderFromItsSharedFiles) {
+    test::TempDir dir;
+    const std::string bin = dir.file("usr/bin/"), shared = dir.file("usr/share/ketrel/");
+    std::filesystem::create_directories(bin);
+    std::filesystem::create_directories(shared);
+    WriteAll(shared + "DEVICES", "library");
+    EXPECT_EQ(AppState::AppDirFor(bin), bin) << "no supplied CONFIG: not an installed layout";
+    WriteAll(shared + "CONFIG", "supplied");
+    setenv("XDG_DATA_HOME", dir.file("data").c_str(), 1);
+    const std::string data = dir.file("data/ketrel/");
+    std::string problem;
+    for (const char* userConfig : {"supplied", "the user's"}) {
+        EXPECT_EQ(AppState::AppDirFor(dir.file("usr/bin"), &problem), data) << problem;
+        EXPECT_EQ(ReadAll(data + "CONFIG"), userConfig) << "a user's file is never replaced";
+        EXPECT_EQ(ReadAll(data + "DEVICES"), "library");
+        WriteAll(data + "CONFIG", "the user's");
+    }
+    unsetenv("XDG_DATA_HOME");
+}
+
 TEST(AppStateTest, PortFromTheCommandLineIsNotWritten) {
     test::TempDir dir;
     AppState state(dir.path());
