@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: the normal build, the address and
 # undefined-behaviour sanitizer build of all tests, the thread sanitizer build of the
-# receive-thread tests, and a short run of each fuzz target.
+# receive-thread tests, a short run of each fuzz target, and the checks of the Debian package.
 # Build trees are kept, so a second run only rebuilds what changed.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -49,3 +49,7 @@ TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
 
 echo "== fuzz targets (10 s each)"
 tests/fuzz/run.sh 10
+
+echo "== package"
+# Made from the tree built above: CPack strips it, so it needs no build of its own.
+tests/package/check.sh build

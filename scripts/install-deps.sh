@@ -16,6 +16,8 @@ packages=(
     libx11-dev libxtst-dev libxrandr-dev libdbus-1-dev dbus-daemon
     # X11 tests and screenshots
     xvfb xauth x11-utils xdotool fonts-wqy-zenhei
+    # the Debian package: CPack's dependency scan, and its checks
+    dpkg-dev file lintian
 )
 
 missing=()
