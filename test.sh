@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: the normal build, the address and
 # undefined-behaviour sanitizer build of all tests, the thread sanitizer build of the
-# receive-thread tests, a short run of each fuzz target, and the checks of the Debian package.
-# Build trees are kept, so a second run only rebuilds what changed.
+# receive-thread tests, a short run of each fuzz target, the checks of the Debian package and
+# the Ansible fleet test. Build trees are kept, so a second run only rebuilds what changed.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -53,3 +53,6 @@ tests/fuzz/run.sh 10
 echo "== package"
 # Made from the tree built above: CPack strips it, so it needs no build of its own.
 tests/package/check.sh build
+
+echo "== fleet (Ansible, three simulated rooms at 115200 baud)"
+tests/fleet/run.sh build

@@ -18,6 +18,8 @@ packages=(
     xvfb xauth x11-utils xdotool fonts-wqy-zenhei
     # the Debian package: CPack's dependency scan, and its checks
     dpkg-dev file lintian
+    # the fleet test
+    ansible-core
 )
 
 missing=()

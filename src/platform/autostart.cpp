@@ -232,7 +232,10 @@ void SetAutoStart(bool enable, const std::string& executablePath) {
     entry << kGroup << "\n"
           << "Type=Application\n"
           << "Name=Ketrel\n"
-          << "Exec=" << exec << "\n"
+          << "Exec=" << exec
+          << "\n"
+          // The icon the package installs in the hicolor theme, as the menu entry names it.
+          << "Icon=ketrel\n"
           << "Terminal=false\n"
           << "X-GNOME-Autostart-enabled=true\n";
     ReplaceFile(file, entry.str());
