@@ -7,6 +7,8 @@
 #include "config_file_texts.h"
 #include "config_statements.h"
 #include "config_texts.h"
+#include "format.h"
+#include "frame.h"
 #include "image_layout.h"
 #include "serial_link.h"
 #include "texts.h"
@@ -14,8 +16,6 @@
 namespace ketrel {
 
 namespace {
-
-constexpr const char* kReadConfig = "ReadConfig\r\n";
 
 // How the key editor names a code group's two digits.
 constexpr const char* kKeyChannelNames[] = {"无", "串口1", "串口2", "串口3", "串口4", "红外1"};
@@ -67,12 +67,6 @@ const KeyCaption* FindCaption(const std::string& name) {
         if (name == k.name) return &k;
     }
     return nullptr;
-}
-
-std::string Format(const char* format, auto... args) {
-    char buffer[512];
-    std::snprintf(buffer, sizeof buffer, format, args...);
-    return buffer;
 }
 
 std::string HexBytes(const std::uint8_t* data, std::size_t len) {
@@ -387,7 +381,7 @@ CompareResult CompareWithUnit(SerialLink& link, const std::string& databasePath,
     {
         // The image comes back as raw bytes, which the receive thread must not take for frames.
         SerialLink::Exchange exchange(link);
-        if (!link.SendCommand(kReadConfig)) return result;
+        if (!link.SendCommand(frame::kReadConfig)) return result;
         read = link.ReadBlock(unit.data(), count);
         if (!read || count != unit.size()) {
             leftOver = link.CommHandle().queuedInput();

@@ -17,6 +17,7 @@
 #include "config_file_texts.h"
 #include "config_image.h"
 #include "config_texts.h"
+#include "format.h"
 #include "image_layout.h"
 #include "safe_file.h"
 #include "sqlite_limits.h"
@@ -25,12 +26,6 @@
 namespace ketrel {
 
 namespace {
-
-std::string Format(const char* format, auto... args) {
-    char buffer[1024];
-    std::snprintf(buffer, sizeof buffer, format, args...);
-    return buffer;
-}
 
 // ---------------------------------------------------------------- the database side
 
@@ -82,10 +77,6 @@ std::optional<std::uint64_t> Decimal(std::string_view text, std::uint64_t max) {
     }
     if (v > max) return std::nullopt;
     return v;
-}
-
-bool IsHexDigit(char c) {
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
 
 // Empty, or two-character hexadecimal byte tokens separated by single spaces, at most 32.

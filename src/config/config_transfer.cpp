@@ -7,6 +7,7 @@
 #include "config_db.h"
 #include "config_image.h"
 #include "config_texts.h"
+#include "frame.h"
 #include "serial_link.h"
 #include "texts.h"
 
@@ -36,13 +37,13 @@ struct TransferTexts {
 };
 
 constexpr TransferTexts kConfigTexts{
-    "WriteConfig\r\n",          "ReadConfig\r\n",           "InitConfig\r\n",
+    frame::kWriteConfig,        frame::kReadConfig,         frame::kInitConfig,
     texts::kWriteConfigFailed3, texts::kWriteConfigFailed2, texts::kWriteConfigFailed1,
     texts::kWriteConfigDone,
 };
 
 constexpr TransferTexts kCardTexts{
-    "WriteCard\r\n",          "ReadCard\r\n",           nullptr,
+    frame::kWriteCard,        frame::kReadCard,         nullptr,
     texts::kWriteCardFailed3, texts::kWriteCardFailed2, texts::kWriteCardFailed1,
     texts::kWriteCardsDone,
 };

@@ -56,4 +56,23 @@ inline constexpr std::array<CommandName, 10> kCommands{{
 // Command lines the PC sends that are answered, if at all, by frames.
 inline constexpr std::string_view kGetInfo = "GetInfo\r\n";
 
+// The transfers' command lines: the unit answers them on the line itself (an "OK", a status
+// after each block, the 2048-byte image), with the receive thread paused.
+inline constexpr const char* kWriteConfig = "WriteConfig\r\n";
+inline constexpr const char* kReadConfig = "ReadConfig\r\n";
+inline constexpr const char* kInitConfig = "InitConfig\r\n";
+inline constexpr const char* kWriteCard = "WriteCard\r\n";
+inline constexpr const char* kReadCard = "ReadCard\r\n";
+// The card authorisation lines, which the unit does not answer.
+inline constexpr const char* kAddAuthor = "AddAuthor\r\n";
+inline constexpr const char* kDelAuthor = "DelAuthor\r\n";
+inline constexpr const char* kExitAuthor = "ExitAuthor\r\n";
+
+// The unit's answers on the line: "OK" to a transfer's announcement and to InitConfig, and the
+// status after each block.
+inline constexpr const char* kReplyOk = "OK\r\n";
+inline constexpr const char* kReplyReady = "Ready\r\n";
+inline constexpr const char* kReplyComplete = "Complete\r\n";
+inline constexpr const char* kReplyError = "Error\r\n";
+
 }  // namespace ketrel::frame

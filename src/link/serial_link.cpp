@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "frame.h"
 #include "receive_thread.h"
 #include "texts.h"
 
@@ -146,15 +147,15 @@ bool SerialLink::WaitForOk(int polls) {
     if (n < 0) return false;
     const std::size_t want = std::min<std::size_t>(static_cast<std::size_t>(n), sizeof buffer - 1);
     if (port_.read(reinterpret_cast<std::uint8_t*>(buffer), want) < 0) return false;
-    return std::strcmp(buffer, "OK\r\n") == 0;
+    return std::strcmp(buffer, frame::kReplyOk) == 0;
 }
 
 namespace {
 
 int ClassifyStatus(const char* text) {
-    if (std::strcmp(text, "Ready\r\n") == 0) return SerialLink::kStatusReady;
-    if (std::strcmp(text, "Complete\r\n") == 0) return SerialLink::kStatusComplete;
-    if (std::strcmp(text, "Error\r\n") == 0) return SerialLink::kStatusError;
+    if (std::strcmp(text, frame::kReplyReady) == 0) return SerialLink::kStatusReady;
+    if (std::strcmp(text, frame::kReplyComplete) == 0) return SerialLink::kStatusComplete;
+    if (std::strcmp(text, frame::kReplyError) == 0) return SerialLink::kStatusError;
     return SerialLink::kStatusNone;
 }
 

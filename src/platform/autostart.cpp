@@ -11,6 +11,7 @@
 #include <system_error>
 #include <vector>
 
+#include "safe_file.h"
 #include "text_util.h"
 
 namespace ketrel {
@@ -72,24 +73,12 @@ std::string EscapeValue(std::string_view text) {
     return out;
 }
 
-// Writes the whole file next to its place and renames it over, so a reader never sees half.
+// The entry is written whole or not at all (a session starting meanwhile never reads half).
 bool ReplaceFile(const fs::path& path, const std::string& data) {
     std::error_code ec;
     fs::create_directories(path.parent_path(), ec);
-    const fs::path tmp = path.string() + ".tmp";
-    {
-        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        out << data;
-        out.flush();
-        if (!out) {
-            fs::remove(tmp, ec);
-            return false;
-        }
-    }
-    fs::rename(tmp, path, ec);
-    if (ec) fs::remove(tmp, ec);
-    return !ec;
+    std::string reason;
+    return WriteFileWhole(path.string(), data, reason);
 }
 
 struct DesktopEntry {

@@ -3,19 +3,9 @@
 #include "config_db.h"
 #include "config_statements.h"
 #include "config_texts.h"
+#include "silent_notifier.h"
 
 namespace ketrel::projector {
-
-namespace {
-
-// HasCode reports nothing: a failure simply means the code is not there.
-class SilentNotifier : public Notifier {
-  public:
-    void show(const std::string&, const std::string&, MessageIcon) override {}
-    bool confirm(const std::string&, const std::string&, MessageIcon) override { return false; }
-};
-
-}  // namespace
 
 ConfigSerialChannel::ConfigSerialChannel(std::string configPath, int spNumber, Notifier& notifier)
     : path_(std::move(configPath)), spNumber_(spNumber), notifier_(notifier) {}

@@ -20,6 +20,8 @@
 #include "config_image.h"
 #include "dialog_option_program_chooser.h"
 #include "dialog_option_spin.h"
+#include "format.h"
+#include "frame.h"
 #include "my_edit.h"
 #include "notifier.h"
 #include "qt_text.h"
@@ -95,10 +97,7 @@ QLabel* Label(const char* text, QWidget* parent) {
     return new QLabel(QString::fromUtf8(text), parent);
 }
 
-bool IsHexDigit(QChar c) {
-    const char16_t u = c.unicode();
-    return (u >= u'0' && u <= u'9') || (u >= u'A' && u <= u'F') || (u >= u'a' && u <= u'f');
-}
+bool IsHexChar(QChar c) { return c.unicode() < 128 && IsHexDigit(static_cast<char>(c.unicode())); }
 
 }  // namespace
 
@@ -490,17 +489,17 @@ void CDialogOption::sendCardLine(const char* line, const char* sentText) {
     if (link_.PostCommand(line) && report_) report_(sentText);
 }
 
-void CDialogOption::OnAddAuthor() { sendCardLine("AddAuthor\r\n", texts::kSentAddAuthor); }
+void CDialogOption::OnAddAuthor() { sendCardLine(frame::kAddAuthor, texts::kSentAddAuthor); }
 
-void CDialogOption::OnDelAuthor() { sendCardLine("DelAuthor\r\n", texts::kSentDelAuthor); }
+void CDialogOption::OnDelAuthor() { sendCardLine(frame::kDelAuthor, texts::kSentDelAuthor); }
 
-void CDialogOption::OnExitAuthor() { sendCardLine("ExitAuthor\r\n", texts::kSentExitAuthor); }
+void CDialogOption::OnExitAuthor() { sendCardLine(frame::kExitAuthor, texts::kSentExitAuthor); }
 
 bool CDialogOption::DeviceIdAllowsClose() const {
     // The stored form is what the unit gets: empty, or exactly 16 hexadecimal digits.
     const QString id = deviceId_->text().trimmed();
     if (id.isEmpty()) return true;
-    return id.size() == kNameBytes && std::all_of(id.begin(), id.end(), IsHexDigit);
+    return id.size() == kNameBytes && std::all_of(id.begin(), id.end(), IsHexChar);
 }
 
 void CDialogOption::reject() {
