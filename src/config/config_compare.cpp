@@ -10,6 +10,7 @@
 #include "format.h"
 #include "frame.h"
 #include "image_layout.h"
+#include "key_code.h"
 #include "serial_link.h"
 #include "texts.h"
 
@@ -18,10 +19,6 @@ namespace ketrel {
 namespace {
 
 // How the key editor names a code group's two digits.
-constexpr const char* kKeyChannelNames[] = {"无", "串口1", "串口2", "串口3", "串口4", "红外1"};
-constexpr const char* kKeyCodeNames[] = {"PowerOn",  "PowerOff", "VGA",     "Video",
-                                         "HDMI1",    "HDMI2",    "BlankOn", "BlankOff",
-                                         "FreezeOn", "FreezeOff"};
 
 // What the settings pages call the keys they own.
 struct KeyCaption {
@@ -110,9 +107,9 @@ std::string IndexText(std::uint8_t value, const char* const* names, std::size_t 
 std::string KeyGroupText(std::uint8_t value) {
     const unsigned channel = value >> 4;
     const unsigned code = value & 0x0F;
-    if (channel == 0) return "无";
-    if (channel < std::size(kKeyChannelNames) && code < std::size(kKeyCodeNames)) {
-        return std::string(kKeyChannelNames[channel]) + "->" + kKeyCodeNames[code];
+    if (channel == 0) return keycode::kChannelNames[0];
+    if (channel < std::size(keycode::kChannelNames) && code < std::size(keycode::kCodeNames)) {
+        return std::string(keycode::kChannelNames[channel]) + "->" + keycode::kCodeNames[code];
     }
     return Format("无效值 %02X", value);
 }
@@ -193,12 +190,12 @@ ImageLabels DefaultImageLabels() {
     for (int c = 1; c <= layout::kSerialChannelCount; ++c) {
         labels.serialChannel[c - 1] = ChannelLabel("串口通道", c, "", "");
         for (int n = 1; n <= layout::kCodesPerChannel; ++n) {
-            labels.serialCode[c - 1][n - 1] = kKeyCodeNames[n - 1];
+            labels.serialCode[c - 1][n - 1] = keycode::kCodeNames[n - 1];
         }
     }
     labels.infraredChannel = "红外通道";
     for (int n = 1; n <= layout::kInfraredCodeCount; ++n) {
-        labels.infraredCode[n - 1] = kKeyCodeNames[n - 1];
+        labels.infraredCode[n - 1] = keycode::kCodeNames[n - 1];
     }
     return labels;
 }
