@@ -16,6 +16,7 @@
 #include "cli_notifier.h"
 #include "config_commands.h"
 #include "desktop_actions.h"
+#include "dry_run_actions.h"
 #include "file_commands.h"
 #include "frame.h"
 #include "frame_dispatch.h"

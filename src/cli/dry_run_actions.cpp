@@ -1,4 +1,4 @@
-#include "pc_actions.h"
+#include "dry_run_actions.h"
 
 #include <mutex>
 
