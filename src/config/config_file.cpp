@@ -17,6 +17,7 @@
 #include "config_file_texts.h"
 #include "config_image.h"
 #include "config_texts.h"
+#include "dotted_address.h"
 #include "format.h"
 #include "image_layout.h"
 #include "safe_file.h"
@@ -94,18 +95,7 @@ bool IsSendCode(std::string_view text) {
 }
 
 bool IsDottedAddress(std::string_view text) {
-    int parts = 0;
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t end = text.find('.', start);
-        const std::string_view part = text.substr(
-            start, end == std::string_view::npos ? std::string_view::npos : end - start);
-        if (part.size() > 3 || !IsCanonicalInteger(part) || !Decimal(part, 255)) return false;
-        ++parts;
-        if (end == std::string_view::npos) break;
-        start = end + 1;
-    }
-    return parts == 4;
+    return ReadDottedAddress(text, AddressForm::Canonical).has_value();
 }
 
 // A problem of the line settings text, or empty when it is right.

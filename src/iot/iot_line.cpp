@@ -1,14 +1,11 @@
 #include "iot_line.h"
 
+#include "frame.h"
+
 namespace ketrel::iot {
 
-namespace {
-constexpr std::string_view kSetData = "IoTSetData:";
-constexpr std::string_view kSetCmd = "IoTSetCmd:0,";
-}  // namespace
-
 std::string FormatSetData(int id, const DataWords& words) {
-    std::string line(kSetData);
+    std::string line(frame::kIoTSetData);
     line += std::to_string(id);
     for (Word w : words) line += "," + std::to_string(w);
     line += "," + std::to_string(kDataWordCount);
@@ -21,7 +18,7 @@ std::string FormatSetDataFive(int id, Word w1, Word w2, Word w3, Word w4, Word w
 
 std::string FormatSetDataEmpty(int id) { return FormatSetData(id, DataWords{}); }
 
-std::string FormatSetCmd(int code) { return std::string(kSetCmd) + std::to_string(code); }
+std::string FormatSetCmd(int code) { return std::string(frame::kIoTSetCmd) + std::to_string(code); }
 
 DataWords PackTextBytes(std::string_view bytes) {
     std::array<std::uint8_t, kTextBytes> area{};

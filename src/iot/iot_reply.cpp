@@ -2,11 +2,11 @@
 
 #include <cstring>
 
+#include "frame.h"
+
 namespace ketrel::iot {
 
 namespace {
-
-constexpr std::string_view kReplyName = "IoTAckData";
 
 // Splits text at sep, skipping empty pieces, into at most out.size() pieces of at most
 // maxLength characters. False when there are more pieces or a longer one.
@@ -49,7 +49,7 @@ bool ParseIoTAck(std::string_view text, Word* fields, std::size_t expectedCount)
     if (!SplitWithin(text, ':', kMaxPieceLength, pieces, pieceCount) || pieceCount != 2) {
         return false;
     }
-    if (pieces[0] != kReplyName) return false;
+    if (pieces[0] != frame::kIoTAckData) return false;
     std::array<std::string_view, kMaxFields> parts;
     std::size_t fieldCount = 0;
     if (!SplitWithin(pieces[1], ',', kMaxFieldLength, parts, fieldCount) ||

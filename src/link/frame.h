@@ -75,4 +75,10 @@ inline constexpr const char* kReplyReady = "Ready\r\n";
 inline constexpr const char* kReplyComplete = "Complete\r\n";
 inline constexpr const char* kReplyError = "Error\r\n";
 
+// The heads of the lines the unit relays to the IoT gateway and the smart socket, and of their
+// reply ("IoTAckData:f0,f1,...").
+inline constexpr std::string_view kIoTSetData = "IoTSetData:";
+inline constexpr std::string_view kIoTSetCmd = "IoTSetCmd:0,";
+inline constexpr std::string_view kIoTAckData = "IoTAckData";
+
 }  // namespace ketrel::frame

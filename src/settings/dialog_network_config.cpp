@@ -92,7 +92,7 @@ void CDialogNetworkConfig::initialise() {
         if (Trim(value).empty()) {
             field->clear();  // never filled in: shown as such rather than as 255.255.255.255
         } else {
-            field->setOctets(ParseDottedAddress(value).value_or(kUnparsable));
+            field->setOctets(ReadDottedAddress(value, AddressForm::Lenient).value_or(kUnparsable));
         }
     }
     loaded_ = true;

@@ -10,34 +10,6 @@
 
 namespace ketrel {
 
-std::optional<Octets> ParseDottedAddress(std::string_view text) {
-    const std::string trimmed = Trim(text);
-    Octets out{};
-    std::size_t part = 0;
-    std::size_t i = 0;
-    while (true) {
-        unsigned value = 0;
-        std::size_t digits = 0;
-        while (i < trimmed.size() && trimmed[i] >= '0' && trimmed[i] <= '9') {
-            value = value * 10 + static_cast<unsigned>(trimmed[i] - '0');
-            if (++digits > 3 || value > 255) return std::nullopt;
-            ++i;
-        }
-        if (digits == 0) return std::nullopt;
-        out[part++] = static_cast<std::uint8_t>(value);
-        if (part == 4) break;
-        if (i >= trimmed.size() || trimmed[i] != '.') return std::nullopt;
-        ++i;
-    }
-    if (i != trimmed.size()) return std::nullopt;
-    return out;
-}
-
-std::string FormatDottedAddress(const Octets& o) {
-    return std::to_string(o[0]) + "." + std::to_string(o[1]) + "." + std::to_string(o[2]) + "." +
-           std::to_string(o[3]);
-}
-
 NetworkAddressField::NetworkAddressField(QWidget* parent) : QWidget(parent) {
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);

@@ -7,17 +7,11 @@
 #include <string>
 #include <string_view>
 
+#include "dotted_address.h"
+
 class QLineEdit;
 
 namespace ketrel {
-
-using Octets = std::array<std::uint8_t, 4>;
-
-// A stored address text: four decimal numbers of 0 to 255 separated by points, blanks around
-// the whole allowed. Anything else is no address.
-std::optional<Octets> ParseDottedAddress(std::string_view text);
-// "a.b.c.d", each number in decimal without leading zeros.
-std::string FormatDottedAddress(const Octets& octets);
 
 // An IPv4 address field: four parts of 0 to 255 between points. Only numbers up to 255 can be
 // typed; a point or a third digit moves on to the next part.

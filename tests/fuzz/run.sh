@@ -33,6 +33,7 @@ declare -A sources=(
     [ipv4]="${config_sources[*]}"
     [ini_read]="src/platform/ini_file.cpp src/platform/text_util.cpp src/platform/safe_file.cpp"
     [config_file]="${config_sources[*]} src/config/config_file.cpp src/config/config_file_json.cpp
+        src/config/dotted_address.cpp src/platform/text_util.cpp
         src/platform/safe_file.cpp"
 )
 declare -A libs=([hex_code]=-lsqlite3 [line_settings]=-lsqlite3 [ipv4]=-lsqlite3
