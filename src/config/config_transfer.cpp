@@ -1,12 +1,12 @@
 #include "config_transfer.h"
 
 #include <chrono>
-#include <cstdio>
 
 #include "block_frame.h"
 #include "config_db.h"
 #include "config_image.h"
 #include "config_texts.h"
+#include "format.h"
 #include "frame.h"
 #include "serial_link.h"
 #include "texts.h"
@@ -55,15 +55,12 @@ void Stop(Notifier& notifier, const char* text) {
 // The message stays as the user knows it; the line below says what it means and what to check.
 // `why` may hold the 1-based number of the block concerned.
 void Stop(Notifier& notifier, const char* text, const char* why, int block = 0) {
-    char second[256];
-    std::snprintf(second, sizeof second, why, block + 1);
-    notifier.show(std::string(text) + "\n" + second, texts::kCaptionNotice, MessageIcon::Error);
+    notifier.show(std::string(text) + "\n" + Format(why, block + 1), texts::kCaptionNotice,
+                  MessageIcon::Error);
 }
 
 std::string PercentText(int block) {
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, texts::kWritingPercent, block * 100 / kLastBlock);
-    return buffer;
+    return Format(texts::kWritingPercent, block * 100 / kLastBlock);
 }
 
 // Reads the image back and compares; for the configuration also takes it into use. True when
