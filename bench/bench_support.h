@@ -11,12 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "app_state.h"
-#include "frame_dispatch.h"
-#include "receive_thread.h"
-#include "serial_link.h"
-#include "traffic_log.h"
-#include "unit_simulator.h"
+#include "link/frame_dispatch.h"
+#include "link/receive_thread.h"
+#include "link/serial_link.h"
+#include "link/traffic_log.h"
+#include "platform/app_state.h"
+#include "unitsim/unit_simulator.h"
 
 namespace ketrel::bench {
 

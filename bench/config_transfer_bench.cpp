@@ -9,9 +9,9 @@
 #include <filesystem>
 
 #include "bench_support.h"
-#include "config_image.h"
-#include "config_transfer.h"
-#include "supplied_database.h"
+#include "config/config_image.h"
+#include "config/config_transfer.h"
+#include "config/supplied_database.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 
 #include "../tests/platform/link_harness.h"
 #include "../tests/platform/x11_test_support.h"
-#include "desktop_actions.h"
+#include "platform/desktop_actions.h"
 
 using namespace ketrel;
 using Clock = std::chrono::steady_clock;

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "device_library.h"
-#include "projector_import.h"
+#include "projector/device_library.h"
+#include "projector/projector_import.h"
 
 namespace {
 

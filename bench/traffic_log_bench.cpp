@@ -8,8 +8,8 @@
 #include <thread>
 
 #include "bench_support.h"
-#include "config_transfer.h"
-#include "supplied_database.h"
+#include "config/config_transfer.h"
+#include "config/supplied_database.h"
 
 using namespace ketrel;
 using namespace ketrel::bench;

@@ -1,11 +1,11 @@
-#include "about_dialog.h"
+#include "app/about_dialog.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "icons.h"
+#include "widgets/icons.h"
 
 namespace ketrel {
 

@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "card_actions.h"
+#include "common/card_actions.h"
 
 namespace ketrel {
 

@@ -1,4 +1,4 @@
-#include "config_file_commands.h"
+#include "app/config_file_commands.h"
 
 #include <QAction>
 #include <QApplication>
@@ -7,19 +7,19 @@
 #include <QStyle>
 #include <QWidget>
 
-#include "app_state.h"
-#include "command_ids.h"
-#include "config_compare.h"
-#include "config_file.h"
-#include "config_file_texts.h"
-#include "dialog_compare.h"
-#include "dialog_runner.h"
-#include "dialog_traffic_log.h"
-#include "notifier.h"
-#include "password_gate.h"
-#include "qt_text.h"
-#include "serial_link.h"
-#include "texts.h"
+#include "app/command_ids.h"
+#include "app/dialog_compare.h"
+#include "app/dialog_traffic_log.h"
+#include "common/notifier.h"
+#include "common/texts.h"
+#include "config/config_compare.h"
+#include "config/config_file.h"
+#include "config/config_file_texts.h"
+#include "link/serial_link.h"
+#include "platform/app_state.h"
+#include "settings/password_gate.h"
+#include "widgets/dialog_runner.h"
+#include "widgets/qt_text.h"
 
 namespace ketrel {
 

@@ -1,15 +1,15 @@
-#include "dialog_add_card.h"
+#include "app/dialog_add_card.h"
 
 #include <QLabel>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 
-#include "card_widgets.h"
-#include "my_edit.h"
-#include "notifier.h"
-#include "qt_text.h"
-#include "text_util.h"
-#include "texts.h"
+#include "app/card_widgets.h"
+#include "common/notifier.h"
+#include "common/texts.h"
+#include "platform/text_util.h"
+#include "widgets/my_edit.h"
+#include "widgets/qt_text.h"
 
 namespace ketrel {
 

@@ -3,7 +3,7 @@
 #include <QDialog>
 #include <string>
 
-#include "card_store.h"
+#include "config/card_store.h"
 
 class QComboBox;
 class QLabel;

@@ -1,4 +1,4 @@
-#include "dialog_card.h"
+#include "app/dialog_card.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -9,18 +9,18 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "app_state.h"
-#include "card_actions.h"
-#include "card_store.h"
-#include "dialog_add_card.h"
-#include "dialog_modify_card.h"
-#include "dialog_runner.h"
-#include "list_keys.h"
-#include "my_edit.h"
-#include "notifier.h"
-#include "password_gate.h"
-#include "qt_text.h"
-#include "texts.h"
+#include "app/dialog_add_card.h"
+#include "app/dialog_modify_card.h"
+#include "common/card_actions.h"
+#include "common/notifier.h"
+#include "common/texts.h"
+#include "config/card_store.h"
+#include "platform/app_state.h"
+#include "settings/password_gate.h"
+#include "widgets/dialog_runner.h"
+#include "widgets/list_keys.h"
+#include "widgets/my_edit.h"
+#include "widgets/qt_text.h"
 
 namespace ketrel {
 

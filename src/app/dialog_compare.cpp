@@ -1,4 +1,4 @@
-#include "dialog_compare.h"
+#include "app/dialog_compare.h"
 
 #include <QDialogButtonBox>
 #include <QHeaderView>
@@ -8,8 +8,8 @@
 #include <QVBoxLayout>
 #include <cstdio>
 
-#include "config_file_texts.h"
-#include "qt_text.h"
+#include "config/config_file_texts.h"
+#include "widgets/qt_text.h"
 
 namespace ketrel {
 

@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-#include "config_compare.h"
+#include "config/config_compare.h"
 
 class QLabel;
 class QTableWidget;

@@ -1,13 +1,13 @@
-#include "dialog_modify_card.h"
+#include "app/dialog_modify_card.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "card_widgets.h"
-#include "notifier.h"
-#include "qt_text.h"
-#include "texts.h"
+#include "app/card_widgets.h"
+#include "common/notifier.h"
+#include "common/texts.h"
+#include "widgets/qt_text.h"
 
 namespace ketrel {
 

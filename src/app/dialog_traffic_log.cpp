@@ -1,4 +1,4 @@
-#include "dialog_traffic_log.h"
+#include "app/dialog_traffic_log.h"
 
 #include <QFileDialog>
 #include <QFontDatabase>
@@ -9,11 +9,11 @@
 #include <QVBoxLayout>
 #include <fstream>
 
-#include "dialog_runner.h"
-#include "notifier.h"
-#include "qt_text.h"
-#include "serial_link.h"
-#include "texts.h"
+#include "common/notifier.h"
+#include "common/texts.h"
+#include "link/serial_link.h"
+#include "widgets/dialog_runner.h"
+#include "widgets/qt_text.h"
 
 namespace ketrel {
 

@@ -4,7 +4,7 @@
 #include <deque>
 #include <memory>
 
-#include "traffic_log.h"
+#include "link/traffic_log.h"
 
 class QLabel;
 class QPlainTextEdit;

@@ -1,9 +1,9 @@
 // ketrel: the tray program, or with a subcommand the command line (which needs no display).
 #include <iostream>
 
-#include "cli.h"
+#include "cli/cli.h"
 #ifndef KETREL_WITHOUT_WINDOW
-#include "tray_program.h"
+#include "app/tray_program.h"
 #endif
 
 int main(int argc, char** argv) {

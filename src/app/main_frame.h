@@ -9,12 +9,12 @@
 #include <optional>
 #include <string>
 
-#include "frame_dispatch.h"
-#include "info_lines.h"
-#include "pc_actions.h"
-#include "receive_thread.h"
-#include "serial_link.h"
-#include "window_clock.h"
+#include "app/window_clock.h"
+#include "common/pc_actions.h"
+#include "link/frame_dispatch.h"
+#include "link/info_lines.h"
+#include "link/receive_thread.h"
+#include "link/serial_link.h"
 
 class QMenu;
 

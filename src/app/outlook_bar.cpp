@@ -1,10 +1,10 @@
-#include "outlook_bar.h"
+#include "app/outlook_bar.h"
 
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "command_ids.h"
-#include "icons.h"
+#include "app/command_ids.h"
+#include "widgets/icons.h"
 
 namespace ketrel {
 

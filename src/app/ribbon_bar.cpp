@@ -1,4 +1,4 @@
-#include "ribbon_bar.h"
+#include "app/ribbon_bar.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -11,8 +11,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "command_ids.h"
-#include "icons.h"
+#include "app/command_ids.h"
+#include "widgets/icons.h"
 
 namespace ketrel {
 

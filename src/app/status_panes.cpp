@@ -1,13 +1,13 @@
-#include "status_panes.h"
+#include "app/status_panes.h"
 
 #include <QFrame>
 #include <QLabel>
 #include <QProgressBar>
 #include <QStatusBar>
 
-#include "icons.h"
-#include "qt_text.h"
-#include "texts.h"
+#include "common/texts.h"
+#include "widgets/icons.h"
+#include "widgets/qt_text.h"
 
 namespace ketrel {
 

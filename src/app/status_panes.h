@@ -5,8 +5,8 @@
 #include <QTimer>
 #include <map>
 
-#include "notifier.h"
-#include "serial_link.h"
+#include "common/notifier.h"
+#include "link/serial_link.h"
 
 class QLabel;
 class QProgressBar;

@@ -1,4 +1,4 @@
-#include "tray_program.h"
+#include "app/tray_program.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -8,14 +8,14 @@
 #include <cstdlib>
 #include <iostream>
 
-#include "app_state.h"
-#include "cli.h"
-#include "dialog_runner.h"
-#include "file_commands.h"
-#include "icons.h"
-#include "main_frame.h"
-#include "qt_notifier.h"
-#include "single_instance.h"
+#include "app/main_frame.h"
+#include "app/single_instance.h"
+#include "cli/cli.h"
+#include "cli/file_commands.h"
+#include "platform/app_state.h"
+#include "widgets/dialog_runner.h"
+#include "widgets/icons.h"
+#include "widgets/qt_notifier.h"
 
 namespace ketrel {
 

@@ -1,4 +1,4 @@
-#include "vardo_view.h"
+#include "app/vardo_view.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -8,8 +8,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "dialog_card.h"
-#include "dialog_sys_setting.h"
+#include "app/dialog_card.h"
+#include "settings/dialog_sys_setting.h"
 
 namespace ketrel {
 

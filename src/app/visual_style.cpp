@@ -1,4 +1,4 @@
-#include "visual_style.h"
+#include "app/visual_style.h"
 
 #include <QApplication>
 #include <QSettings>
@@ -6,8 +6,8 @@
 #include <QStyleFactory>
 #include <QWidget>
 
-#include "autostart.h"
-#include "qt_text.h"
+#include "platform/autostart.h"
+#include "widgets/qt_text.h"
 
 namespace ketrel {
 

@@ -1,4 +1,4 @@
-#include "window_clock.h"
+#include "app/window_clock.h"
 
 #include <QCoreApplication>
 #include <QEvent>

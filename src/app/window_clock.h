@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link_clock.h"
+#include "link/link_clock.h"
 
 namespace ketrel {
 

@@ -1,4 +1,4 @@
-#include "cli.h"
+#include "cli/cli.h"
 
 #include <signal.h>
 #include <unistd.h>
@@ -12,19 +12,19 @@
 #include <optional>
 #include <thread>
 
-#include "app_state.h"
-#include "cli_notifier.h"
-#include "config_commands.h"
-#include "desktop_actions.h"
-#include "dry_run_actions.h"
-#include "file_commands.h"
-#include "frame.h"
-#include "frame_dispatch.h"
-#include "info_lines.h"
-#include "json_report.h"
-#include "link_session.h"
-#include "text_util.h"
-#include "texts.h"
+#include "cli/cli_notifier.h"
+#include "cli/config_commands.h"
+#include "cli/dry_run_actions.h"
+#include "cli/file_commands.h"
+#include "cli/json_report.h"
+#include "cli/link_session.h"
+#include "common/texts.h"
+#include "link/frame.h"
+#include "link/frame_dispatch.h"
+#include "link/info_lines.h"
+#include "platform/app_state.h"
+#include "platform/desktop_actions.h"
+#include "platform/text_util.h"
 
 namespace ketrel::cli {
 

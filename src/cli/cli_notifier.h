@@ -2,9 +2,9 @@
 
 #include <ostream>
 
-#include "json_report.h"
-#include "notifier.h"
-#include "text_util.h"
+#include "cli/json_report.h"
+#include "common/notifier.h"
+#include "platform/text_util.h"
 
 namespace ketrel::cli {
 

@@ -1,4 +1,4 @@
-#include "config_commands.h"
+#include "cli/config_commands.h"
 
 #include <unistd.h>
 
@@ -9,16 +9,16 @@
 #include <iostream>
 #include <ostream>
 
-#include "app_state.h"
-#include "cli_notifier.h"
-#include "config_db.h"
-#include "config_image.h"
-#include "config_texts.h"
-#include "config_transfer.h"
-#include "link_session.h"
-#include "safe_file.h"
-#include "serial_link.h"
-#include "texts.h"
+#include "cli/cli_notifier.h"
+#include "cli/link_session.h"
+#include "common/texts.h"
+#include "config/config_db.h"
+#include "config/config_image.h"
+#include "config/config_texts.h"
+#include "config/config_transfer.h"
+#include "link/serial_link.h"
+#include "platform/app_state.h"
+#include "platform/safe_file.h"
 
 namespace ketrel::cli {
 

@@ -3,7 +3,7 @@
 #include <iosfwd>
 #include <string>
 
-#include "cli.h"
+#include "cli/cli.h"
 
 namespace ketrel {
 class AppState;

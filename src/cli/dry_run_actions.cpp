@@ -1,8 +1,8 @@
-#include "dry_run_actions.h"
+#include "cli/dry_run_actions.h"
 
 #include <mutex>
 
-#include "text_util.h"
+#include "platform/text_util.h"
 
 namespace ketrel {
 

@@ -3,7 +3,7 @@
 #include <ostream>
 #include <string>
 
-#include "pc_actions.h"
+#include "common/pc_actions.h"
 
 namespace ketrel {
 

@@ -1,17 +1,17 @@
-#include "file_commands.h"
+#include "cli/file_commands.h"
 
 #include <cstdio>
 #include <ostream>
 
-#include "app_state.h"
-#include "cli_notifier.h"
-#include "config_compare.h"
-#include "config_file.h"
-#include "config_file_texts.h"
-#include "link_session.h"
-#include "serial_port.h"
-#include "text_util.h"
-#include "traffic_log.h"
+#include "cli/cli_notifier.h"
+#include "cli/link_session.h"
+#include "config/config_compare.h"
+#include "config/config_file.h"
+#include "config/config_file_texts.h"
+#include "link/serial_port.h"
+#include "link/traffic_log.h"
+#include "platform/app_state.h"
+#include "platform/text_util.h"
 
 namespace ketrel::cli {
 

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "cli.h"
+#include "cli/cli.h"
 
 namespace ketrel {
 class AppState;

@@ -1,8 +1,8 @@
-#include "json_report.h"
+#include "cli/json_report.h"
 
 #include <ostream>
 
-#include "text_util.h"
+#include "platform/text_util.h"
 
 namespace ketrel::cli {
 

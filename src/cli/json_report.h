@@ -6,10 +6,10 @@
 #include <utility>
 #include <vector>
 
-#include "config_compare.h"
-#include "config_file_json.h"
-#include "info_lines.h"
-#include "notifier.h"
+#include "common/notifier.h"
+#include "config/config_compare.h"
+#include "config/config_file_json.h"
+#include "link/info_lines.h"
 
 namespace ketrel::cli {
 

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "app_state.h"
-#include "frame_dispatch.h"
-#include "info_lines.h"
-#include "notifier.h"
-#include "pc_actions.h"
-#include "receive_thread.h"
-#include "serial_link.h"
-#include "texts.h"
+#include "common/notifier.h"
+#include "common/pc_actions.h"
+#include "common/texts.h"
+#include "link/frame_dispatch.h"
+#include "link/info_lines.h"
+#include "link/receive_thread.h"
+#include "link/serial_link.h"
+#include "platform/app_state.h"
 
 namespace ketrel::cli {
 

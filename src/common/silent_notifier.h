@@ -1,6 +1,6 @@
 #pragma once
 
-#include "notifier.h"
+#include "common/notifier.h"
 
 namespace ketrel {
 

@@ -1,11 +1,11 @@
-#include "card_store.h"
+#include "config/card_store.h"
 
 #include <cstdlib>
 
-#include "config_db.h"
-#include "config_image.h"
-#include "config_statements.h"
-#include "config_texts.h"
+#include "config/config_db.h"
+#include "config/config_image.h"
+#include "config/config_statements.h"
+#include "config/config_texts.h"
 
 namespace ketrel {
 

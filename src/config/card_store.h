@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "notifier.h"
+#include "common/notifier.h"
 
 namespace ketrel {
 

@@ -1,18 +1,18 @@
-#include "config_compare.h"
+#include "config/config_compare.h"
 
 #include <cstdio>
 #include <cstring>
 
-#include "card_actions.h"
-#include "config_file_texts.h"
-#include "config_statements.h"
-#include "config_texts.h"
-#include "format.h"
-#include "frame.h"
-#include "image_layout.h"
-#include "key_code.h"
-#include "serial_link.h"
-#include "texts.h"
+#include "common/card_actions.h"
+#include "common/format.h"
+#include "common/texts.h"
+#include "config/config_file_texts.h"
+#include "config/config_statements.h"
+#include "config/config_texts.h"
+#include "config/image_layout.h"
+#include "config/key_code.h"
+#include "link/frame.h"
+#include "link/serial_link.h"
 
 namespace ketrel {
 

@@ -6,9 +6,9 @@
 #include <utility>
 #include <vector>
 
-#include "config_db.h"
-#include "config_image.h"
-#include "notifier.h"
+#include "common/notifier.h"
+#include "config/config_db.h"
+#include "config/config_image.h"
 
 namespace ketrel {
 

@@ -1,11 +1,11 @@
-#include "config_db.h"
+#include "config/config_db.h"
 
 #include <sqlite3.h>
 
 #include <strings.h>
 
-#include "config_statements.h"
-#include "sqlite_limits.h"
+#include "config/config_statements.h"
+#include "config/sqlite_limits.h"
 
 namespace ketrel {
 

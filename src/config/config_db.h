@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "config_texts.h"
-#include "notifier.h"
+#include "common/notifier.h"
+#include "config/config_texts.h"
 
 namespace ketrel {
 

@@ -1,4 +1,4 @@
-#include "config_file.h"
+#include "config/config_file.h"
 
 #include <fcntl.h>
 #include <sqlite3.h>
@@ -13,16 +13,16 @@
 #include <map>
 #include <sstream>
 
-#include "config_file_json.h"
-#include "config_file_texts.h"
-#include "config_image.h"
-#include "config_texts.h"
-#include "dotted_address.h"
-#include "format.h"
-#include "image_layout.h"
-#include "safe_file.h"
-#include "sqlite_limits.h"
-#include "texts.h"
+#include "common/format.h"
+#include "common/texts.h"
+#include "config/config_file_json.h"
+#include "config/config_file_texts.h"
+#include "config/config_image.h"
+#include "config/config_texts.h"
+#include "config/dotted_address.h"
+#include "config/image_layout.h"
+#include "config/sqlite_limits.h"
+#include "platform/safe_file.h"
 
 namespace ketrel {
 

@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "config_db.h"
-#include "notifier.h"
+#include "common/notifier.h"
+#include "config/config_db.h"
 
 // The configuration file: every table of the configuration database as one readable, versioned
 // JSON document, so that a room's setup can be kept, reviewed in version control and copied to

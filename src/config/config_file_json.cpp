@@ -1,4 +1,4 @@
-#include "config_file_json.h"
+#include "config/config_file_json.h"
 
 #include <unordered_set>
 

@@ -1,12 +1,12 @@
-#include "config_image.h"
+#include "config/config_image.h"
 
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "config_statements.h"
-#include "image_layout.h"
-#include "texts.h"
+#include "common/texts.h"
+#include "config/config_statements.h"
+#include "config/image_layout.h"
 
 namespace ketrel {
 

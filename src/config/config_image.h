@@ -5,9 +5,9 @@
 #include <optional>
 #include <string_view>
 
-#include "block_frame.h"
-#include "config_db.h"
-#include "notifier.h"
+#include "common/notifier.h"
+#include "config/config_db.h"
+#include "link/block_frame.h"
 
 namespace ketrel {
 

@@ -1,15 +1,15 @@
-#include "config_transfer.h"
+#include "config/config_transfer.h"
 
 #include <chrono>
 
-#include "block_frame.h"
-#include "config_db.h"
-#include "config_image.h"
-#include "config_texts.h"
-#include "format.h"
-#include "frame.h"
-#include "serial_link.h"
-#include "texts.h"
+#include "common/format.h"
+#include "common/texts.h"
+#include "config/config_db.h"
+#include "config/config_image.h"
+#include "config/config_texts.h"
+#include "link/block_frame.h"
+#include "link/frame.h"
+#include "link/serial_link.h"
 
 namespace ketrel {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "notifier.h"
+#include "common/notifier.h"
 
 namespace ketrel {
 

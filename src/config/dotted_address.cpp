@@ -1,6 +1,6 @@
-#include "dotted_address.h"
+#include "config/dotted_address.h"
 
-#include "text_util.h"
+#include "platform/text_util.h"
 
 namespace ketrel {
 

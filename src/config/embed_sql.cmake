@@ -7,7 +7,7 @@ if(NOT clash EQUAL -1)
     message(FATAL_ERROR "the SQL files contain the raw string delimiter )${delimiter}")
 endif()
 set(content "// Generated from ${SCHEMA} and ${SEED}; do not edit.
-#include \"supplied_database.h\"
+#include \"config/supplied_database.h\"
 
 namespace ketrel {
 

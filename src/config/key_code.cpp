@@ -1,8 +1,8 @@
-#include "key_code.h"
+#include "config/key_code.h"
 
 #include <cstdio>
 
-#include "config_image.h"
+#include "config/config_image.h"
 
 namespace ketrel {
 

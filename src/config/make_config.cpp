@@ -1,7 +1,7 @@
 // ketrel-makeconfig FILE: makes the supplied configuration database at FILE (build step).
 #include <iostream>
 
-#include "supplied_database.h"
+#include "config/supplied_database.h"
 
 int main(int argc, char** argv) {
     if (argc != 2) {

@@ -1,4 +1,4 @@
-#include "sqlite_limits.h"
+#include "config/sqlite_limits.h"
 
 #include <sqlite3.h>
 

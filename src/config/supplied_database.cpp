@@ -1,4 +1,4 @@
-#include "supplied_database.h"
+#include "config/supplied_database.h"
 
 #include <sqlite3.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "code_format.h"
+#include "editors/code_format.h"
 
 #include <QComboBox>
 #include <cstdlib>

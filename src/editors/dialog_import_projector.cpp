@@ -1,4 +1,4 @@
-#include "dialog_import_projector.h"
+#include "editors/dialog_import_projector.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -8,10 +8,10 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-#include "editor_texts.h"
-#include "projector_texts.h"
-#include "qt_text.h"
-#include "report_list.h"
+#include "editors/editor_texts.h"
+#include "projector/projector_texts.h"
+#include "widgets/qt_text.h"
+#include "widgets/report_list.h"
 
 namespace ketrel {
 

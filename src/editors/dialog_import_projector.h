@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-#include "projector_import.h"
+#include "projector/projector_import.h"
 
 class QLabel;
 class QPushButton;

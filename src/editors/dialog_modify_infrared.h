@@ -3,7 +3,7 @@
 #include <QDialog>
 #include <string>
 
-#include "channel_editor_context.h"
+#include "editors/channel_editor_context.h"
 
 class QComboBox;
 class QLabel;

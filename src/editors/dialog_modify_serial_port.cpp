@@ -1,4 +1,4 @@
-#include "dialog_modify_serial_port.h"
+#include "editors/dialog_modify_serial_port.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -10,18 +10,18 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-#include "code_format.h"
-#include "config_db.h"
-#include "config_statements.h"
-#include "device_library.h"
-#include "dialog_import_projector.h"
-#include "dialog_modify_tx_code.h"
-#include "dialog_runner.h"
-#include "editor_texts.h"
-#include "list_keys.h"
-#include "qt_text.h"
-#include "send_code_list.h"
-#include "silent_notifier.h"
+#include "common/silent_notifier.h"
+#include "config/config_db.h"
+#include "config/config_statements.h"
+#include "editors/code_format.h"
+#include "editors/dialog_import_projector.h"
+#include "editors/dialog_modify_tx_code.h"
+#include "editors/editor_texts.h"
+#include "editors/send_code_list.h"
+#include "projector/device_library.h"
+#include "widgets/dialog_runner.h"
+#include "widgets/list_keys.h"
+#include "widgets/qt_text.h"
 
 namespace ketrel {
 

@@ -3,9 +3,9 @@
 #include <QDialog>
 #include <string>
 
-#include "channel_editor_context.h"
-#include "config_serial_channel.h"
-#include "serial_channel_operations.h"
+#include "editors/channel_editor_context.h"
+#include "projector/config_serial_channel.h"
+#include "projector/serial_channel_operations.h"
 
 class QComboBox;
 class QLabel;

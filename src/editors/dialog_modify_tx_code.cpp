@@ -1,4 +1,4 @@
-#include "dialog_modify_tx_code.h"
+#include "editors/dialog_modify_tx_code.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -7,12 +7,12 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "code_format.h"
-#include "config_db.h"
-#include "config_statements.h"
-#include "editor_texts.h"
-#include "my_edit.h"
-#include "qt_text.h"
+#include "config/config_db.h"
+#include "config/config_statements.h"
+#include "editors/code_format.h"
+#include "editors/editor_texts.h"
+#include "widgets/my_edit.h"
+#include "widgets/qt_text.h"
 
 namespace ketrel {
 

@@ -1,14 +1,14 @@
-#include "send_code_list.h"
+#include "editors/send_code_list.h"
 
 #include <QGroupBox>
 #include <QPushButton>
 #include <QStyle>
 #include <QVBoxLayout>
 
-#include "config_db.h"
-#include "editor_texts.h"
-#include "qt_text.h"
-#include "silent_notifier.h"
+#include "common/silent_notifier.h"
+#include "config/config_db.h"
+#include "editors/editor_texts.h"
+#include "widgets/qt_text.h"
 
 namespace ketrel {
 

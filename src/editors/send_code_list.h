@@ -2,10 +2,10 @@
 
 #include <string>
 
-#include "channel_editor_context.h"
-#include "code_format.h"
-#include "dialog_runner.h"
-#include "report_list.h"
+#include "editors/channel_editor_context.h"
+#include "editors/code_format.h"
+#include "widgets/dialog_runner.h"
+#include "widgets/report_list.h"
 
 class QGroupBox;
 class QPushButton;

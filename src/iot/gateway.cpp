@@ -1,13 +1,13 @@
-#include "gateway.h"
+#include "iot/gateway.h"
 
 #include <cstdio>
 
-#include "iot_line.h"
-#include "iot_texts.h"
-#include "iot_transaction.h"
-#include "locale_text.h"
-#include "notifier.h"
-#include "texts.h"
+#include "common/notifier.h"
+#include "common/texts.h"
+#include "iot/iot_line.h"
+#include "iot/iot_texts.h"
+#include "iot/iot_transaction.h"
+#include "iot/locale_text.h"
 
 namespace ketrel::iot {
 

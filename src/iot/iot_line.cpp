@@ -1,6 +1,6 @@
-#include "iot_line.h"
+#include "iot/iot_line.h"
 
-#include "frame.h"
+#include "link/frame.h"
 
 namespace ketrel::iot {
 

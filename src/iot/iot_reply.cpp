@@ -1,8 +1,8 @@
-#include "iot_reply.h"
+#include "iot/iot_reply.h"
 
 #include <cstring>
 
-#include "frame.h"
+#include "link/frame.h"
 
 namespace ketrel::iot {
 

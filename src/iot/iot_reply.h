@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "iot_line.h"
+#include "iot/iot_line.h"
 
 namespace ketrel::iot {
 

@@ -1,10 +1,10 @@
-#include "iot_transaction.h"
+#include "iot/iot_transaction.h"
 
-#include "iot_texts.h"
-#include "notifier.h"
-#include "serial_link.h"
-#include "texts.h"
-#include "wait_iot_ack.h"
+#include "common/notifier.h"
+#include "common/texts.h"
+#include "iot/iot_texts.h"
+#include "iot/wait_iot_ack.h"
+#include "link/serial_link.h"
 
 namespace ketrel::iot {
 

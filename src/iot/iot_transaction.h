@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "iot_line.h"
+#include "iot/iot_line.h"
 
 namespace ketrel {
 

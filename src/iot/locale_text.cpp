@@ -1,4 +1,4 @@
-#include "locale_text.h"
+#include "iot/locale_text.h"
 
 #include <iconv.h>
 #include <langinfo.h>

@@ -1,5 +1,5 @@
-#include "serial_port.h"
-#include "wait_iot_ack.h"
+#include "iot/wait_iot_ack.h"
+#include "link/serial_port.h"
 
 namespace ketrel::iot {
 

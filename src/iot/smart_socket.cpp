@@ -1,14 +1,14 @@
-#include "smart_socket.h"
+#include "iot/smart_socket.h"
 
 #include <climits>
 #include <cstdio>
 
-#include "config_db.h"
-#include "iot_texts.h"
-#include "iot_transaction.h"
-#include "notifier.h"
-#include "text_util.h"
-#include "texts.h"
+#include "common/notifier.h"
+#include "common/texts.h"
+#include "config/config_db.h"
+#include "iot/iot_texts.h"
+#include "iot/iot_transaction.h"
+#include "platform/text_util.h"
 
 namespace ketrel::iot {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "iot_line.h"
+#include "iot/iot_line.h"
 
 namespace ketrel {
 

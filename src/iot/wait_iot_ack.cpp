@@ -1,6 +1,6 @@
-#include "wait_iot_ack.h"
+#include "iot/wait_iot_ack.h"
 
-#include "iot_reply.h"
+#include "iot/iot_reply.h"
 
 namespace ketrel::iot {
 

@@ -3,8 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "iot_line.h"
-#include "link_clock.h"
+#include "iot/iot_line.h"
+#include "link/link_clock.h"
 
 namespace ketrel {
 

@@ -1,4 +1,4 @@
-#include "block_frame.h"
+#include "link/block_frame.h"
 
 #include <cstring>
 

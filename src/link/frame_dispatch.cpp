@@ -1,9 +1,9 @@
-#include "frame_dispatch.h"
+#include "link/frame_dispatch.h"
 
 #include <cstring>
 
-#include "app_state.h"
-#include "text_util.h"
+#include "platform/app_state.h"
+#include "platform/text_util.h"
 
 namespace ketrel {
 

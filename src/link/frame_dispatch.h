@@ -1,8 +1,8 @@
 #pragma once
 
-#include "frame.h"
-#include "info_lines.h"
-#include "pc_actions.h"
+#include "common/pc_actions.h"
+#include "link/frame.h"
+#include "link/info_lines.h"
 
 namespace ketrel {
 

@@ -1,6 +1,6 @@
-#include "info_lines.h"
+#include "link/info_lines.h"
 
-#include "text_util.h"
+#include "platform/text_util.h"
 
 namespace ketrel {
 

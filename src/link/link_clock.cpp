@@ -1,4 +1,4 @@
-#include "link_clock.h"
+#include "link/link_clock.h"
 
 #include <thread>
 

@@ -1,10 +1,10 @@
-#include "receive_thread.h"
+#include "link/receive_thread.h"
 
 #include <poll.h>
 
 #include <chrono>
 
-#include "serial_port.h"
+#include "link/serial_port.h"
 
 namespace ketrel {
 

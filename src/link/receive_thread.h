@@ -7,7 +7,7 @@
 #include <mutex>
 #include <thread>
 
-#include "frame.h"
+#include "link/frame.h"
 
 namespace ketrel {
 

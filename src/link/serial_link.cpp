@@ -1,11 +1,11 @@
-#include "serial_link.h"
+#include "link/serial_link.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "frame.h"
-#include "receive_thread.h"
-#include "texts.h"
+#include "common/texts.h"
+#include "link/frame.h"
+#include "link/receive_thread.h"
 
 namespace ketrel {
 

@@ -5,9 +5,9 @@
 #include <string>
 #include <string_view>
 
-#include "link_clock.h"
-#include "notifier.h"
-#include "serial_port.h"
+#include "common/notifier.h"
+#include "link/link_clock.h"
+#include "link/serial_port.h"
 
 namespace ketrel {
 

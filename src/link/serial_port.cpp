@@ -1,4 +1,4 @@
-#include "serial_port.h"
+#include "link/serial_port.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -12,8 +12,8 @@
 #include <chrono>
 #include <cstring>
 
-#include "text_util.h"
-#include "traffic_log.h"
+#include "link/traffic_log.h"
+#include "platform/text_util.h"
 
 namespace ketrel {
 

@@ -1,4 +1,4 @@
-#include "traffic_log.h"
+#include "link/traffic_log.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

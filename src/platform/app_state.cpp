@@ -1,4 +1,4 @@
-#include "app_state.h"
+#include "platform/app_state.h"
 
 #include <pwd.h>
 #include <sys/stat.h>
@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "ini_file.h"
+#include "platform/ini_file.h"
 
 namespace ketrel {
 

@@ -1,4 +1,4 @@
-#include "autostart.h"
+#include "platform/autostart.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,8 +11,8 @@
 #include <system_error>
 #include <vector>
 
-#include "safe_file.h"
-#include "text_util.h"
+#include "platform/safe_file.h"
+#include "platform/text_util.h"
 
 namespace ketrel {
 

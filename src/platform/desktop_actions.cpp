@@ -1,12 +1,12 @@
-#include "desktop_actions.h"
+#include "platform/desktop_actions.h"
 
 #include <cstdlib>
 #include <cstring>
 
-#include "uinput_keys.h"
-#include "x11_connection.h"
-#include "x11_keys.h"
-#include "xrandr_displays.h"
+#include "platform/uinput_keys.h"
+#include "platform/x11_connection.h"
+#include "platform/x11_keys.h"
+#include "platform/xrandr_displays.h"
 
 namespace ketrel {
 

@@ -5,11 +5,11 @@
 #include <memory>
 #include <string>
 
-#include "display_modes.h"
-#include "key_injector.h"
-#include "logind_power.h"
-#include "pc_actions.h"
-#include "program_launcher.h"
+#include "common/pc_actions.h"
+#include "platform/display_modes.h"
+#include "platform/key_injector.h"
+#include "platform/logind_power.h"
+#include "platform/program_launcher.h"
 
 namespace ketrel {
 

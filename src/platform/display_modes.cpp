@@ -1,4 +1,4 @@
-#include "display_modes.h"
+#include "platform/display_modes.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,11 +1,11 @@
-#include "first_run.h"
+#include "platform/first_run.h"
 
 #include <filesystem>
 #include <fstream>
 #include <system_error>
 
-#include "autostart.h"
-#include "ini_file.h"
+#include "platform/autostart.h"
+#include "platform/ini_file.h"
 
 namespace ketrel {
 

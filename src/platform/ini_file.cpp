@@ -1,4 +1,4 @@
-#include "ini_file.h"
+#include "platform/ini_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -10,8 +10,8 @@
 #include <sstream>
 #include <vector>
 
-#include "safe_file.h"
-#include "text_util.h"
+#include "platform/safe_file.h"
+#include "platform/text_util.h"
 
 namespace ketrel {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "pc_actions.h"
+#include "common/pc_actions.h"
 
 namespace ketrel {
 

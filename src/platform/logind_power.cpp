@@ -1,4 +1,4 @@
-#include "logind_power.h"
+#include "platform/logind_power.h"
 
 #include <dbus/dbus.h>
 

@@ -1,4 +1,4 @@
-#include "text_util.h"
+#include "platform/text_util.h"
 
 #include <cctype>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "uinput_keys.h"
+#include "platform/uinput_keys.h"
 
 #include <fcntl.h>
 #include <linux/uinput.h>

@@ -4,7 +4,7 @@
 #include <mutex>
 #include <string>
 
-#include "key_injector.h"
+#include "platform/key_injector.h"
 
 namespace ketrel {
 

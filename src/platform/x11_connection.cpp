@@ -1,4 +1,4 @@
-#include "x11_connection.h"
+#include "platform/x11_connection.h"
 
 #include <X11/Xlib.h>
 

@@ -1,4 +1,4 @@
-#include "x11_keys.h"
+#include "platform/x11_keys.h"
 
 #include <X11/XF86keysym.h>
 #include <X11/Xlib.h>

@@ -2,8 +2,8 @@
 
 #include <memory>
 
-#include "key_injector.h"
-#include "x11_connection.h"
+#include "platform/key_injector.h"
+#include "platform/x11_connection.h"
 
 namespace ketrel {
 

@@ -1,4 +1,4 @@
-#include "xrandr_displays.h"
+#include "platform/xrandr_displays.h"
 
 #include <X11/Xlib.h>
 #include <X11/extensions/Xrandr.h>

@@ -2,8 +2,8 @@
 
 #include <memory>
 
-#include "display_modes.h"
-#include "x11_connection.h"
+#include "platform/display_modes.h"
+#include "platform/x11_connection.h"
 
 typedef struct _XRRScreenResources XRRScreenResources;
 

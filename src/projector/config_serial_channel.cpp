@@ -1,9 +1,9 @@
-#include "config_serial_channel.h"
+#include "projector/config_serial_channel.h"
 
-#include "config_db.h"
-#include "config_statements.h"
-#include "config_texts.h"
-#include "silent_notifier.h"
+#include "common/silent_notifier.h"
+#include "config/config_db.h"
+#include "config/config_statements.h"
+#include "config/config_texts.h"
 
 namespace ketrel::projector {
 

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "notifier.h"
-#include "serial_channel_operations.h"
+#include "common/notifier.h"
+#include "projector/serial_channel_operations.h"
 
 namespace ketrel::projector {
 

@@ -1,4 +1,4 @@
-#include "device_library.h"
+#include "projector/device_library.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "device_records.h"
+#include "projector/device_records.h"
 
 namespace ketrel::projector {
 

@@ -1,4 +1,4 @@
-#include "isolated_call.h"
+#include "projector/isolated_call.h"
 
 #include <fcntl.h>
 #include <poll.h>

@@ -12,8 +12,8 @@
 #include <cstring>
 #include <optional>
 
-#include "device_library.h"
-#include "isolated_call.h"
+#include "projector/device_library.h"
+#include "projector/isolated_call.h"
 
 namespace ketrel::projector {
 

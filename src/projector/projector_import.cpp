@@ -1,6 +1,6 @@
-#include "projector_import.h"
+#include "projector/projector_import.h"
 
-#include "projector_texts.h"
+#include "projector/projector_texts.h"
 
 namespace ketrel::projector {
 

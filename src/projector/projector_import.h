@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "device_library.h"
-#include "notifier.h"
-#include "serial_channel_operations.h"
+#include "common/notifier.h"
+#include "projector/device_library.h"
+#include "projector/serial_channel_operations.h"
 
 namespace ketrel::projector {
 

@@ -1,7 +1,7 @@
 #include <sqlite3.h>
 
-#include "device_library.h"
-#include "sqlite_limits.h"
+#include "config/sqlite_limits.h"
+#include "projector/device_library.h"
 
 namespace ketrel::projector {
 

@@ -1,18 +1,18 @@
-#include "dialog_key_code.h"
+#include "settings/dialog_key_code.h"
 
 #include <QVBoxLayout>
 #include <cstdio>
 
-#include "code_format.h"
-#include "config_db.h"
-#include "config_image.h"
-#include "config_statements.h"
-#include "dialog_modify_key_code.h"
-#include "dialog_runner.h"
-#include "list_keys.h"
-#include "qt_text.h"
-#include "report_list.h"
-#include "silent_notifier.h"
+#include "common/silent_notifier.h"
+#include "config/config_db.h"
+#include "config/config_image.h"
+#include "config/config_statements.h"
+#include "editors/code_format.h"
+#include "settings/dialog_modify_key_code.h"
+#include "widgets/dialog_runner.h"
+#include "widgets/list_keys.h"
+#include "widgets/qt_text.h"
+#include "widgets/report_list.h"
 
 namespace ketrel {
 

@@ -3,7 +3,7 @@
 #include <QDialog>
 #include <string>
 
-#include "key_code.h"
+#include "config/key_code.h"
 
 namespace ketrel {
 

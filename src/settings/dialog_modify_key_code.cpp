@@ -1,14 +1,14 @@
-#include "dialog_modify_key_code.h"
+#include "settings/dialog_modify_key_code.h"
 
 #include <QComboBox>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 
-#include "config_db.h"
-#include "config_statements.h"
-#include "qt_text.h"
-#include "silent_notifier.h"
+#include "common/silent_notifier.h"
+#include "config/config_db.h"
+#include "config/config_statements.h"
+#include "widgets/qt_text.h"
 
 namespace ketrel {
 

@@ -4,7 +4,7 @@
 #include <array>
 #include <string>
 
-#include "dialog_key_code.h"
+#include "settings/dialog_key_code.h"
 
 class QComboBox;
 class QLineEdit;

@@ -1,4 +1,4 @@
-#include "dialog_network_config.h"
+#include "settings/dialog_network_config.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -6,9 +6,9 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "config_db.h"
-#include "network_address_field.h"
-#include "text_util.h"
+#include "config/config_db.h"
+#include "platform/text_util.h"
+#include "settings/network_address_field.h"
 
 namespace ketrel {
 

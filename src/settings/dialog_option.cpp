@@ -1,4 +1,4 @@
-#include "dialog_option.h"
+#include "settings/dialog_option.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -14,20 +14,20 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app_state.h"
-#include "card_actions.h"
-#include "config_db.h"
-#include "config_image.h"
-#include "dialog_option_program_chooser.h"
-#include "dialog_option_spin.h"
-#include "format.h"
-#include "frame.h"
-#include "my_edit.h"
-#include "notifier.h"
-#include "qt_text.h"
-#include "serial_link.h"
-#include "text_util.h"
-#include "texts.h"
+#include "common/card_actions.h"
+#include "common/format.h"
+#include "common/notifier.h"
+#include "common/texts.h"
+#include "config/config_db.h"
+#include "config/config_image.h"
+#include "link/frame.h"
+#include "link/serial_link.h"
+#include "platform/app_state.h"
+#include "platform/text_util.h"
+#include "settings/dialog_option_program_chooser.h"
+#include "settings/dialog_option_spin.h"
+#include "widgets/my_edit.h"
+#include "widgets/qt_text.h"
 
 namespace ketrel {
 

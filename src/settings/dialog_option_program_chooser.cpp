@@ -1,4 +1,4 @@
-#include "dialog_option_program_chooser.h"
+#include "settings/dialog_option_program_chooser.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -9,7 +9,7 @@
 #include <QTreeView>
 #include <algorithm>
 
-#include "qt_text.h"
+#include "widgets/qt_text.h"
 
 namespace ketrel {
 

@@ -1,7 +1,7 @@
-#include "dialog_password.h"
+#include "settings/dialog_password.h"
 
-#include "app_state.h"
-#include "text_util.h"
+#include "platform/app_state.h"
+#include "platform/text_util.h"
 
 namespace ketrel {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "password_dialog.h"
+#include "widgets/password_dialog.h"
 
 namespace ketrel {
 

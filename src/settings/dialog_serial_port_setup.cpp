@@ -1,4 +1,4 @@
-#include "dialog_serial_port_setup.h"
+#include "settings/dialog_serial_port_setup.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -12,13 +12,13 @@
 #include <filesystem>
 #include <system_error>
 
-#include "app_state.h"
-#include "notifier.h"
-#include "qt_text.h"
-#include "serial_link.h"
-#include "serial_port.h"
-#include "text_util.h"
-#include "texts.h"
+#include "common/notifier.h"
+#include "common/texts.h"
+#include "link/serial_link.h"
+#include "link/serial_port.h"
+#include "platform/app_state.h"
+#include "platform/text_util.h"
+#include "widgets/qt_text.h"
 
 namespace ketrel {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "serial_port_list.h"
+#include "settings/serial_port_list.h"
 
 class QComboBox;
 class QLabel;

@@ -1,4 +1,4 @@
-#include "dialog_sys_setting.h"
+#include "settings/dialog_sys_setting.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -9,20 +9,20 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-#include "app_state.h"
-#include "code_format.h"
-#include "config_db.h"
-#include "config_statements.h"
-#include "dialog_key_code.h"
-#include "dialog_modify_infrared.h"
-#include "dialog_modify_serial_port.h"
-#include "dialog_runner.h"
-#include "info_lines.h"
-#include "list_keys.h"
-#include "password_gate.h"
-#include "qt_text.h"
-#include "report_list.h"
-#include "silent_notifier.h"
+#include "common/silent_notifier.h"
+#include "config/config_db.h"
+#include "config/config_statements.h"
+#include "editors/code_format.h"
+#include "editors/dialog_modify_infrared.h"
+#include "editors/dialog_modify_serial_port.h"
+#include "link/info_lines.h"
+#include "platform/app_state.h"
+#include "settings/dialog_key_code.h"
+#include "settings/password_gate.h"
+#include "widgets/dialog_runner.h"
+#include "widgets/list_keys.h"
+#include "widgets/qt_text.h"
+#include "widgets/report_list.h"
 
 namespace ketrel {
 

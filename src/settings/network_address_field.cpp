@@ -1,4 +1,4 @@
-#include "network_address_field.h"
+#include "settings/network_address_field.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -6,7 +6,7 @@
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
 
-#include "text_util.h"
+#include "platform/text_util.h"
 
 namespace ketrel {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "dotted_address.h"
+#include "config/dotted_address.h"
 
 class QLineEdit;
 

@@ -1,9 +1,9 @@
-#include "password_gate.h"
+#include "settings/password_gate.h"
 
-#include "app_state.h"
-#include "dialog_password.h"
-#include "dialog_runner.h"
-#include "text_util.h"
+#include "platform/app_state.h"
+#include "platform/text_util.h"
+#include "settings/dialog_password.h"
+#include "widgets/dialog_runner.h"
 
 namespace ketrel {
 

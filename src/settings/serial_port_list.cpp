@@ -1,4 +1,4 @@
-#include "serial_port_list.h"
+#include "settings/serial_port_list.h"
 
 #include <QSerialPortInfo>
 #include <algorithm>
@@ -6,9 +6,9 @@
 #include <system_error>
 #include <tuple>
 
-#include "qt_text.h"
-#include "serial_port.h"
-#include "text_util.h"
+#include "link/serial_port.h"
+#include "platform/text_util.h"
+#include "widgets/qt_text.h"
 
 namespace ketrel {
 

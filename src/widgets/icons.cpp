@@ -1,4 +1,4 @@
-#include "icons.h"
+#include "widgets/icons.h"
 
 // Q_INIT_RESOURCE must be used outside a namespace.
 static void InitKetrelResources() { Q_INIT_RESOURCE(ketrel); }

@@ -1,4 +1,4 @@
-#include "list_keys.h"
+#include "widgets/list_keys.h"
 
 #include <QAbstractItemView>
 #include <QKeyEvent>

@@ -1,4 +1,4 @@
-#include "my_edit.h"
+#include "widgets/my_edit.h"
 
 #include <QKeyEvent>
 

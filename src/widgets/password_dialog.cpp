@@ -1,4 +1,4 @@
-#include "password_dialog.h"
+#include "widgets/password_dialog.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -6,10 +6,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "notifier.h"
-#include "qt_text.h"
-#include "text_util.h"
-#include "texts.h"
+#include "common/notifier.h"
+#include "common/texts.h"
+#include "platform/text_util.h"
+#include "widgets/qt_text.h"
 
 namespace ketrel {
 

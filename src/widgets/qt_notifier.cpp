@@ -1,9 +1,9 @@
-#include "qt_notifier.h"
+#include "widgets/qt_notifier.h"
 
 #include <QAbstractButton>
 #include <QMessageBox>
 
-#include "qt_text.h"
+#include "widgets/qt_text.h"
 
 namespace ketrel {
 

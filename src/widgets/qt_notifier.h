@@ -3,7 +3,7 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "notifier.h"
+#include "common/notifier.h"
 
 namespace ketrel {
 

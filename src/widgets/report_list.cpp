@@ -1,4 +1,4 @@
-#include "report_list.h"
+#include "widgets/report_list.h"
 
 #include <QHeaderView>
 #include <QMouseEvent>

@@ -1,4 +1,4 @@
-#include "spin_field.h"
+#include "widgets/spin_field.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>

@@ -8,8 +8,8 @@
 #include <string>
 #include <thread>
 
-#include "dialog_runner.h"
 #include "test_support.h"
+#include "widgets/dialog_runner.h"
 
 namespace ketrel::test {
 

@@ -3,8 +3,8 @@
 #include <fstream>
 
 #include "app_test_support.h"
-#include "autostart.h"
-#include "first_run.h"
+#include "platform/autostart.h"
+#include "platform/first_run.h"
 
 namespace ketrel {
 namespace {

@@ -14,10 +14,10 @@
 #include <cmath>
 #include <map>
 
-#include "command_ids.h"
-#include "qt_notifier.h"
-#include "ribbon_bar.h"
-#include "visual_style.h"
+#include "app/command_ids.h"
+#include "app/ribbon_bar.h"
+#include "app/visual_style.h"
+#include "widgets/qt_notifier.h"
 
 namespace ketrel {
 namespace {

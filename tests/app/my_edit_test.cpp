@@ -8,8 +8,8 @@
 #include <QTest>
 #include <QVBoxLayout>
 
-#include "my_edit.h"
-#include "spin_field.h"
+#include "widgets/my_edit.h"
+#include "widgets/spin_field.h"
 
 namespace ketrel {
 namespace {

@@ -2,11 +2,11 @@
 
 #include <QLineEdit>
 
-#include "app_state.h"
 #include "app_test_support.h"
-#include "dialog_password.h"
-#include "ini_file.h"
-#include "password_gate.h"
+#include "platform/app_state.h"
+#include "platform/ini_file.h"
+#include "settings/dialog_password.h"
+#include "settings/password_gate.h"
 
 namespace ketrel {
 namespace {

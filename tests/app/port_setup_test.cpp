@@ -6,15 +6,15 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app_state.h"
 #include "app_test_support.h"
-#include "dialog_serial_port_setup.h"
-#include "ini_file.h"
-#include "serial_link.h"
-#include "serial_port.h"
-#include "serial_port_list.h"
-#include "texts.h"
-#include "unit_simulator.h"
+#include "common/texts.h"
+#include "link/serial_link.h"
+#include "link/serial_port.h"
+#include "platform/app_state.h"
+#include "platform/ini_file.h"
+#include "settings/dialog_serial_port_setup.h"
+#include "settings/serial_port_list.h"
+#include "unitsim/unit_simulator.h"
 
 namespace ketrel {
 namespace {

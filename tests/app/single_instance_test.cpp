@@ -6,8 +6,8 @@
 #include <QProcess>
 #include <QSysInfo>
 
+#include "app/single_instance.h"
 #include "app_test_support.h"
-#include "single_instance.h"
 
 namespace ketrel {
 namespace {

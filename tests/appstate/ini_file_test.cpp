@@ -6,8 +6,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "app_state.h"
-#include "ini_file.h"
+#include "platform/app_state.h"
+#include "platform/ini_file.h"
 #include "test_support.h"
 
 namespace ketrel {

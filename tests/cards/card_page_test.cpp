@@ -8,9 +8,9 @@
 #include <QTest>
 #include <algorithm>
 
+#include "app/command_ids.h"
 #include "card_test_support.h"
-#include "command_ids.h"
-#include "config_texts.h"
+#include "config/config_texts.h"
 
 namespace ketrel {
 namespace {

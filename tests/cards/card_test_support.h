@@ -8,22 +8,22 @@
 #include <string>
 #include <vector>
 
-#include "app_state.h"
+#include "app/dialog_add_card.h"
+#include "app/dialog_card.h"
+#include "app/dialog_modify_card.h"
+#include "app/main_frame.h"
+#include "app/status_panes.h"
+#include "app/vardo_view.h"
 #include "app_test_support.h"
-#include "card_actions.h"
-#include "card_store.h"
-#include "config_db.h"
-#include "dialog_add_card.h"
-#include "dialog_card.h"
-#include "dialog_modify_card.h"
-#include "dialog_password.h"
-#include "ini_file.h"
-#include "main_frame.h"
-#include "my_edit.h"
-#include "status_panes.h"
-#include "supplied_database.h"
-#include "unit_simulator.h"
-#include "vardo_view.h"
+#include "common/card_actions.h"
+#include "config/card_store.h"
+#include "config/config_db.h"
+#include "config/supplied_database.h"
+#include "platform/app_state.h"
+#include "platform/ini_file.h"
+#include "settings/dialog_password.h"
+#include "unitsim/unit_simulator.h"
+#include "widgets/my_edit.h"
 
 namespace ketrel::test {
 

@@ -3,9 +3,9 @@
 
 #include <signal.h>
 
+#include "common/texts.h"
 #include "process.h"
 #include "test_support.h"
-#include "texts.h"
 
 namespace ketrel {
 namespace {

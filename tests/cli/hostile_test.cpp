@@ -9,8 +9,8 @@
 #include <functional>
 #include <sstream>
 
+#include "config/supplied_database.h"
 #include "process.h"
-#include "supplied_database.h"
 #include "test_support.h"
 
 namespace ketrel {

@@ -7,8 +7,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "cli.h"
-#include "config_image.h"
+#include "cli/cli.h"
+#include "config/config_image.h"
 #include "config_test_support.h"
 
 namespace ketrel {

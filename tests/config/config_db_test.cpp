@@ -8,8 +8,8 @@
 #include <fstream>
 #include <thread>
 
-#include "config_db.h"
-#include "config_statements.h"
+#include "config/config_db.h"
+#include "config/config_statements.h"
 #include "config_test_support.h"
 
 namespace ketrel {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "supplied_database.h"
+#include "config/supplied_database.h"
 #include "test_support.h"
 
 namespace ketrel::test {

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <sstream>
 
-#include "config_image.h"
+#include "config/config_image.h"
 #include "config_test_support.h"
 
 namespace ketrel {

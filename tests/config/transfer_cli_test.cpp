@@ -3,10 +3,10 @@
 
 #include <sstream>
 
-#include "cli.h"
-#include "config_file_json.h"
+#include "cli/cli.h"
+#include "config/config_file_json.h"
 #include "config_test_support.h"
-#include "unit_simulator.h"
+#include "unitsim/unit_simulator.h"
 
 namespace ketrel {
 namespace {

@@ -4,11 +4,11 @@
 
 #include <thread>
 
-#include "config_image.h"
+#include "config/config_image.h"
+#include "config/config_texts.h"
+#include "config/config_transfer.h"
 #include "config_test_support.h"
-#include "config_texts.h"
-#include "config_transfer.h"
-#include "frame.h"
+#include "link/frame.h"
 #include "unit_link_fixture.h"
 
 namespace ketrel {

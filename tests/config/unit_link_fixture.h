@@ -6,14 +6,14 @@
 #include <chrono>
 #include <string>
 
-#include "app_state.h"
 #include "config_test_support.h"
-#include "frame_dispatch.h"
-#include "receive_thread.h"
+#include "link/frame_dispatch.h"
+#include "link/receive_thread.h"
+#include "link/serial_link.h"
+#include "platform/app_state.h"
 #include "recording_actions.h"
-#include "serial_link.h"
 #include "test_support.h"
-#include "unit_simulator.h"
+#include "unitsim/unit_simulator.h"
 
 namespace ketrel::test {
 

@@ -6,11 +6,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "dialog_modify_infrared.h"
-#include "dialog_modify_serial_port.h"
-#include "dialog_modify_tx_code.h"
 #include "editor_fixture.h"
-#include "my_edit.h"
+#include "editors/dialog_modify_infrared.h"
+#include "editors/dialog_modify_serial_port.h"
+#include "editors/dialog_modify_tx_code.h"
+#include "widgets/my_edit.h"
 
 namespace ketrel::test {
 namespace {

@@ -4,10 +4,10 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "code_format.h"
-#include "dialog_modify_tx_code.h"
 #include "editor_fixture.h"
-#include "my_edit.h"
+#include "editors/code_format.h"
+#include "editors/dialog_modify_tx_code.h"
+#include "widgets/my_edit.h"
 
 namespace ketrel::test {
 namespace {

@@ -8,12 +8,12 @@
 #include <string>
 
 #include "app_test_support.h"
-#include "channel_editor_context.h"
-#include "config_db.h"
-#include "config_image.h"
+#include "config/config_db.h"
+#include "config/config_image.h"
+#include "config/image_layout.h"
 #include "config_test_support.h"
-#include "image_layout.h"
-#include "report_list.h"
+#include "editors/channel_editor_context.h"
+#include "widgets/report_list.h"
 
 namespace ketrel::test {
 

@@ -7,12 +7,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "config_serial_channel.h"
-#include "device_library.h"
 #include "dialog_fixture_files.h"
-#include "dialog_import_projector.h"
-#include "dialog_modify_serial_port.h"
 #include "editor_fixture.h"
+#include "editors/dialog_import_projector.h"
+#include "editors/dialog_modify_serial_port.h"
+#include "projector/config_serial_channel.h"
+#include "projector/device_library.h"
 
 namespace ketrel::test {
 namespace {

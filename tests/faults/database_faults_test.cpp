@@ -6,11 +6,11 @@
 
 #include <filesystem>
 
-#include "config_db.h"
-#include "config_texts.h"
-#include "config_transfer.h"
+#include "common/texts.h"
+#include "config/config_db.h"
+#include "config/config_texts.h"
+#include "config/config_transfer.h"
 #include "fault_fixture.h"
-#include "texts.h"
 
 namespace ketrel::test {
 namespace {

@@ -14,8 +14,8 @@
 #include <thread>
 #include <vector>
 
+#include "config/config_texts.h"
 #include "config_test_support.h"
-#include "config_texts.h"
 #include "test_clock.h"
 #include "test_support.h"
 #include "unit_link_fixture.h"

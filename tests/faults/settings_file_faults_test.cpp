@@ -5,9 +5,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include "common/texts.h"
 #include "fault_fixture.h"
-#include "ini_file.h"
-#include "texts.h"
+#include "platform/ini_file.h"
 
 namespace ketrel::test {
 namespace {

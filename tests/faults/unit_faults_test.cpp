@@ -4,12 +4,12 @@
 #include <atomic>
 #include <thread>
 
-#include "config_texts.h"
-#include "config_transfer.h"
+#include "common/texts.h"
+#include "config/config_texts.h"
+#include "config/config_transfer.h"
 #include "fault_fixture.h"
-#include "gateway.h"
-#include "iot_texts.h"
-#include "texts.h"
+#include "iot/gateway.h"
+#include "iot/iot_texts.h"
 
 namespace ketrel::test {
 namespace {

@@ -5,10 +5,10 @@
 
 #include <map>
 
-#include "config_compare.h"
-#include "config_image.h"
+#include "config/config_compare.h"
+#include "config/config_image.h"
+#include "config/image_layout.h"
 #include "config_test_support.h"
-#include "image_layout.h"
 
 namespace ketrel {
 namespace {

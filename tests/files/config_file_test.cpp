@@ -5,8 +5,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "config_file.h"
-#include "config_file_texts.h"
+#include "config/config_file.h"
+#include "config/config_file_texts.h"
 #include "config_test_support.h"
 #include "files_test_support.h"
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "block_frame.h"
-#include "traffic_log.h"
+#include "link/block_frame.h"
+#include "link/traffic_log.h"
 
 namespace ketrel::test {
 

@@ -4,7 +4,7 @@
 
 #include <random>
 
-#include "config_file_json.h"
+#include "config/config_file_json.h"
 
 namespace ketrel {
 namespace {

@@ -12,9 +12,9 @@
 #include <thread>
 
 #include "files_test_support.h"
-#include "serial_port.h"
+#include "link/serial_port.h"
+#include "link/traffic_log.h"
 #include "test_support.h"
-#include "traffic_log.h"
 
 namespace ketrel {
 namespace {

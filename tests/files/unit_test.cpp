@@ -4,18 +4,18 @@
 
 #include <sstream>
 
-#include "app_state.h"
-#include "cli.h"
-#include "config_compare.h"
-#include "config_file_texts.h"
-#include "config_image.h"
+#include "cli/cli.h"
+#include "common/texts.h"
+#include "config/config_compare.h"
+#include "config/config_file_texts.h"
+#include "config/config_image.h"
 #include "config_test_support.h"
 #include "files_test_support.h"
-#include "frame_dispatch.h"
-#include "receive_thread.h"
-#include "serial_link.h"
-#include "texts.h"
-#include "unit_simulator.h"
+#include "link/frame_dispatch.h"
+#include "link/receive_thread.h"
+#include "link/serial_link.h"
+#include "platform/app_state.h"
+#include "unitsim/unit_simulator.h"
 
 namespace ketrel {
 namespace {

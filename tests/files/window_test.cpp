@@ -13,23 +13,23 @@
 #include <QTableWidget>
 #include <QTreeWidget>
 
-#include "app_state.h"
+#include "app/command_ids.h"
+#include "app/config_file_commands.h"
+#include "app/dialog_card.h"
+#include "app/dialog_compare.h"
+#include "app/dialog_traffic_log.h"
+#include "app/main_frame.h"
+#include "app/ribbon_bar.h"
+#include "app/vardo_view.h"
 #include "app_test_support.h"
-#include "command_ids.h"
-#include "config_file_commands.h"
-#include "config_file_texts.h"
+#include "config/config_file_texts.h"
+#include "config/supplied_database.h"
 #include "config_test_support.h"
-#include "dialog_card.h"
-#include "dialog_compare.h"
-#include "dialog_password.h"
-#include "dialog_traffic_log.h"
 #include "files_test_support.h"
-#include "ini_file.h"
-#include "main_frame.h"
-#include "ribbon_bar.h"
-#include "supplied_database.h"
-#include "unit_simulator.h"
-#include "vardo_view.h"
+#include "platform/app_state.h"
+#include "platform/ini_file.h"
+#include "settings/dialog_password.h"
+#include "unitsim/unit_simulator.h"
 
 namespace ketrel {
 namespace {

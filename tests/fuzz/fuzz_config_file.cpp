@@ -1,7 +1,7 @@
 // The import file reader on any text: it never fails but with problems it can name, every
 // problem names a line of the file, and a document it takes without a problem is one the
 // program writes back unchanged (read, written, read again: the same tables).
-#include "config_file.h"
+#include "config/config_file.h"
 #include "fuzz_support.h"
 
 using namespace ketrel;

@@ -16,12 +16,12 @@
 #include <string_view>
 #include <vector>
 
-#include "app_state.h"
-#include "frame.h"
-#include "frame_dispatch.h"
-#include "info_lines.h"
-#include "pc_actions.h"
-#include "text_util.h"
+#include "common/pc_actions.h"
+#include "link/frame.h"
+#include "link/frame_dispatch.h"
+#include "link/info_lines.h"
+#include "platform/app_state.h"
+#include "platform/text_util.h"
 
 using namespace ketrel;
 

@@ -5,10 +5,10 @@
 // text.
 #include <algorithm>
 
-#include "config_image.h"
-#include "config_texts.h"
+#include "config/config_image.h"
+#include "config/config_texts.h"
+#include "config/image_layout.h"
 #include "fuzz_support.h"
-#include "image_layout.h"
 
 using namespace ketrel;
 using fuzz::Check;

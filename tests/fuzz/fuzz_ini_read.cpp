@@ -14,8 +14,8 @@
 #include <sstream>
 
 #include "fuzz_support.h"
-#include "ini_file.h"
-#include "text_util.h"
+#include "platform/ini_file.h"
+#include "platform/text_util.h"
 
 using namespace ketrel;
 using fuzz::Check;

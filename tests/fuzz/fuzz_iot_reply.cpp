@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "iot_reply.h"
+#include "iot/iot_reply.h"
 
 using ketrel::iot::Word;
 

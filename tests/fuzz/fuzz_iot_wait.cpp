@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "iot_reply.h"
-#include "wait_iot_ack.h"
+#include "iot/iot_reply.h"
+#include "iot/wait_iot_ack.h"
 
 using ketrel::iot::Word;
 

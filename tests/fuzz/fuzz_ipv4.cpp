@@ -2,10 +2,10 @@
 // the same messages, nothing written outside the field.
 //
 // Byte 0 chooses one of the five address fields; the rest is the text.
-#include "config_image.h"
-#include "config_texts.h"
+#include "config/config_image.h"
+#include "config/config_texts.h"
+#include "config/image_layout.h"
 #include "fuzz_support.h"
-#include "image_layout.h"
 
 using namespace ketrel;
 using fuzz::Check;

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "notifier.h"
+#include "common/notifier.h"
 
 namespace ketrel::fuzz {
 

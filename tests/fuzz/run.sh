@@ -16,7 +16,7 @@ if command -v ccache >/dev/null; then launcher=(ccache); fi
 mkdir -p "$out"
 
 flags=(-std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all
-    -Wall -Wextra -Werror -Isrc/common -Isrc/link -Isrc/platform -Isrc/config -Isrc/iot
+    -Wall -Wextra -Werror -Isrc
     -Itests/fuzz)
 link_sources=(src/link/frame_dispatch.cpp src/link/info_lines.cpp src/platform/text_util.cpp
     src/platform/app_state.cpp src/platform/ini_file.cpp src/platform/safe_file.cpp)

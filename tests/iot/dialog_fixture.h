@@ -6,8 +6,8 @@
 #include <string>
 
 #include "config_test_support.h"
-#include "dialog_runner.h"
 #include "iot_fixture.h"
+#include "widgets/dialog_runner.h"
 
 namespace ketrel::test {
 

@@ -3,11 +3,11 @@
 #include <string>
 #include <vector>
 
-#include "gateway.h"
+#include "common/texts.h"
+#include "iot/gateway.h"
+#include "iot/iot_texts.h"
+#include "iot/smart_socket.h"
 #include "iot_fixture.h"
-#include "iot_texts.h"
-#include "smart_socket.h"
-#include "texts.h"
 
 namespace ketrel::test {
 namespace {

@@ -4,10 +4,10 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "common/texts.h"
 #include "dialog_fixture.h"
-#include "dialog_gateway.h"
-#include "iot_texts.h"
-#include "texts.h"
+#include "iot/iot_texts.h"
+#include "iot/ui/dialog_gateway.h"
 
 namespace ketrel::test {
 namespace {

@@ -7,12 +7,12 @@
 #include <QTest>
 #include <memory>
 
-#include "dialog_cal_pwd.h"
+#include "common/texts.h"
 #include "dialog_fixture.h"
-#include "dialog_ii_plug.h"
-#include "iot_texts.h"
-#include "spin_edit.h"
-#include "texts.h"
+#include "iot/iot_texts.h"
+#include "iot/ui/dialog_cal_pwd.h"
+#include "iot/ui/dialog_ii_plug.h"
+#include "iot/ui/spin_edit.h"
 
 namespace ketrel::test {
 namespace {

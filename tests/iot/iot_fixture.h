@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "receive_thread.h"
-#include "serial_link.h"
-#include "smart_socket.h"
+#include "iot/smart_socket.h"
+#include "link/receive_thread.h"
+#include "link/serial_link.h"
 #include "test_clock.h"
 #include "test_support.h"
-#include "unit_simulator.h"
+#include "unitsim/unit_simulator.h"
 
 namespace ketrel::test {
 

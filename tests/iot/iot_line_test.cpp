@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "iot_line.h"
-#include "locale_text.h"
+#include "iot/iot_line.h"
+#include "iot/locale_text.h"
 
 namespace ketrel::iot {
 namespace {

@@ -3,10 +3,10 @@
 #include <string>
 #include <vector>
 
+#include "common/texts.h"
+#include "iot/iot_texts.h"
+#include "iot/smart_socket.h"
 #include "iot_fixture.h"
-#include "iot_texts.h"
-#include "smart_socket.h"
-#include "texts.h"
 
 namespace ketrel::test {
 namespace {

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "iot_line.h"
-#include "iot_reply.h"
-#include "wait_iot_ack.h"
+#include "iot/iot_line.h"
+#include "iot/iot_reply.h"
+#include "iot/wait_iot_ack.h"
 
 namespace ketrel::iot {
 namespace {

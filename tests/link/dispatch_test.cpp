@@ -5,11 +5,11 @@
 #include <random>
 #include <thread>
 
-#include "app_state.h"
-#include "frame_dispatch.h"
-#include "info_lines.h"
+#include "link/frame_dispatch.h"
+#include "link/info_lines.h"
+#include "platform/app_state.h"
 #include "recording_actions.h"
-#include "unit_simulator.h"
+#include "unitsim/unit_simulator.h"
 
 namespace ketrel {
 namespace {

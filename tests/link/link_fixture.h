@@ -4,13 +4,13 @@
 
 #include <memory>
 
-#include "app_state.h"
-#include "frame_dispatch.h"
-#include "receive_thread.h"
+#include "link/frame_dispatch.h"
+#include "link/receive_thread.h"
+#include "link/serial_link.h"
+#include "platform/app_state.h"
 #include "recording_actions.h"
-#include "serial_link.h"
 #include "test_support.h"
-#include "unit_simulator.h"
+#include "unitsim/unit_simulator.h"
 
 namespace ketrel::test {
 

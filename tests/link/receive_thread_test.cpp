@@ -4,8 +4,8 @@
 #include <future>
 #include <thread>
 
+#include "common/texts.h"
 #include "link_fixture.h"
-#include "texts.h"
 
 namespace ketrel {
 namespace {

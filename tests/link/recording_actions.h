@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "info_lines.h"
-#include "pc_actions.h"
+#include "common/pc_actions.h"
+#include "link/info_lines.h"
 
 namespace ketrel::test {
 

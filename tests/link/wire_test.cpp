@@ -7,9 +7,9 @@
 #include <cstring>
 #include <thread>
 
+#include "common/texts.h"
 #include "link_fixture.h"
 #include "test_clock.h"
-#include "texts.h"
 
 namespace ketrel {
 namespace {

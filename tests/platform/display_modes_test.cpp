@@ -3,9 +3,9 @@
 #include <sstream>
 #include <thread>
 
-#include "desktop_actions.h"
-#include "display_modes.h"
 #include "link_harness.h"
+#include "platform/desktop_actions.h"
+#include "platform/display_modes.h"
 #include "x11_test_support.h"
 
 // Last: Xlib defines None and friends as macros.

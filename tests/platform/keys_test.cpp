@@ -6,9 +6,9 @@
 
 #include <sstream>
 
-#include "desktop_actions.h"
 #include "link_harness.h"
-#include "uinput_keys.h"
+#include "platform/desktop_actions.h"
+#include "platform/uinput_keys.h"
 #include "x11_test_support.h"
 
 namespace ketrel {

@@ -10,9 +10,9 @@
 #include <sstream>
 #include <thread>
 
-#include "desktop_actions.h"
 #include "link_harness.h"
-#include "program_launcher.h"
+#include "platform/desktop_actions.h"
+#include "platform/program_launcher.h"
 
 namespace ketrel {
 namespace {

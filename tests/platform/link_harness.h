@@ -5,13 +5,13 @@
 
 #include <string>
 
-#include "app_state.h"
-#include "frame_dispatch.h"
-#include "info_lines.h"
-#include "notifier.h"
-#include "receive_thread.h"
-#include "serial_link.h"
-#include "unit_simulator.h"
+#include "common/notifier.h"
+#include "link/frame_dispatch.h"
+#include "link/info_lines.h"
+#include "link/receive_thread.h"
+#include "link/serial_link.h"
+#include "platform/app_state.h"
+#include "unitsim/unit_simulator.h"
 
 namespace ketrel::test {
 

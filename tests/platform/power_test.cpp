@@ -3,9 +3,9 @@
 #include <cstdlib>
 #include <sstream>
 
-#include "desktop_actions.h"
 #include "fake_login1.h"
 #include "link_harness.h"
+#include "platform/desktop_actions.h"
 
 namespace ketrel {
 namespace {

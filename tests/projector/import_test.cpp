@@ -7,11 +7,11 @@
 #include <functional>
 #include <map>
 
-#include "config_serial_channel.h"
-#include "projector_import.h"
+#include "config/supplied_database.h"
+#include "projector/config_serial_channel.h"
+#include "projector/projector_import.h"
+#include "projector/projector_texts.h"
 #include "projector_test_support.h"
-#include "projector_texts.h"
-#include "supplied_database.h"
 #include "test_support.h"
 
 namespace ketrel::projector {

@@ -6,7 +6,7 @@
 #include <functional>
 #include <random>
 
-#include "device_library.h"
+#include "projector/device_library.h"
 #include "projector_test_support.h"
 #include "test_support.h"
 

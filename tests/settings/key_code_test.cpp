@@ -3,10 +3,10 @@
 #include <QComboBox>
 #include <QLineEdit>
 
-#include "config_statements.h"
-#include "dialog_key_code.h"
-#include "dialog_modify_key_code.h"
+#include "config/config_statements.h"
 #include "editor_fixture.h"
+#include "settings/dialog_key_code.h"
+#include "settings/dialog_modify_key_code.h"
 
 namespace ketrel::test {
 namespace {

@@ -5,10 +5,10 @@
 #include <QTest>
 #include <memory>
 
-#include "config_image.h"
-#include "dialog_network_config.h"
-#include "image_layout.h"
-#include "network_address_field.h"
+#include "config/config_image.h"
+#include "config/image_layout.h"
+#include "settings/dialog_network_config.h"
+#include "settings/network_address_field.h"
 #include "system_config_fixture.h"
 
 namespace ketrel::test {

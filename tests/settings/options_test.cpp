@@ -13,17 +13,17 @@
 #include <memory>
 #include <optional>
 
-#include "app_state.h"
-#include "config_image.h"
-#include "dialog_option.h"
-#include "dialog_option_program_chooser.h"
-#include "dialog_option_spin.h"
-#include "image_layout.h"
-#include "my_edit.h"
-#include "serial_link.h"
+#include "common/texts.h"
+#include "config/config_image.h"
+#include "config/image_layout.h"
+#include "link/serial_link.h"
+#include "platform/app_state.h"
+#include "settings/dialog_option.h"
+#include "settings/dialog_option_program_chooser.h"
+#include "settings/dialog_option_spin.h"
 #include "system_config_fixture.h"
-#include "texts.h"
-#include "unit_simulator.h"
+#include "unitsim/unit_simulator.h"
+#include "widgets/my_edit.h"
 
 namespace ketrel::test {
 namespace {

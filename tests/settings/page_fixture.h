@@ -5,12 +5,12 @@
 #include <memory>
 #include <string>
 
-#include "app_state.h"
 #include "app_test_support.h"
 #include "config_test_support.h"
-#include "dialog_sys_setting.h"
 #include "editor_fixture.h"
-#include "ini_file.h"
+#include "platform/app_state.h"
+#include "platform/ini_file.h"
+#include "settings/dialog_sys_setting.h"
 
 namespace ketrel::test {
 

@@ -4,11 +4,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "dialog_key_code.h"
-#include "dialog_modify_infrared.h"
-#include "dialog_modify_serial_port.h"
-#include "dialog_password.h"
+#include "editors/dialog_modify_infrared.h"
+#include "editors/dialog_modify_serial_port.h"
 #include "page_fixture.h"
+#include "settings/dialog_key_code.h"
+#include "settings/dialog_password.h"
 
 namespace ketrel::test {
 namespace {

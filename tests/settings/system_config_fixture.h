@@ -6,8 +6,8 @@
 #include <fstream>
 #include <string>
 
-#include "config_db.h"
-#include "supplied_database.h"
+#include "config/config_db.h"
+#include "config/supplied_database.h"
 #include "test_support.h"
 
 namespace ketrel::test {

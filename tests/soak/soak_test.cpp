@@ -20,15 +20,15 @@
 #include <thread>
 #include <vector>
 
-#include "app_state.h"
+#include "config/config_transfer.h"
 #include "config_test_support.h"
-#include "config_transfer.h"
-#include "frame_dispatch.h"
-#include "gateway.h"
-#include "receive_thread.h"
-#include "serial_link.h"
+#include "iot/gateway.h"
+#include "link/frame_dispatch.h"
+#include "link/receive_thread.h"
+#include "link/serial_link.h"
+#include "platform/app_state.h"
 #include "test_support.h"
-#include "unit_simulator.h"
+#include "unitsim/unit_simulator.h"
 
 namespace ketrel::test {
 namespace {

@@ -4,7 +4,7 @@
 #include <mutex>
 #include <thread>
 
-#include "link_clock.h"
+#include "link/link_clock.h"
 
 namespace ketrel::test {
 

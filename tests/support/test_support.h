@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "notifier.h"
+#include "common/notifier.h"
 
 namespace ketrel::test {
 

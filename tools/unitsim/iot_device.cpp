@@ -1,4 +1,4 @@
-#include "iot_device.h"
+#include "unitsim/iot_device.h"
 
 #include <algorithm>
 #include <charconv>

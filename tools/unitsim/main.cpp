@@ -9,7 +9,7 @@
 #include <iostream>
 #include <string>
 
-#include "unit_simulator.h"
+#include "unitsim/unit_simulator.h"
 
 namespace {
 

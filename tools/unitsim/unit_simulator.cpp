@@ -1,4 +1,4 @@
-#include "unit_simulator.h"
+#include "unitsim/unit_simulator.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -12,9 +12,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "frame.h"
-#include "image_layout.h"
-#include "link_clock.h"
+#include "config/image_layout.h"
+#include "link/frame.h"
+#include "link/link_clock.h"
 
 namespace ketrel::sim {
 

@@ -13,8 +13,8 @@
 #include <thread>
 #include <vector>
 
-#include "block_frame.h"
-#include "iot_device.h"
+#include "link/block_frame.h"
+#include "unitsim/iot_device.h"
 
 namespace ketrel::sim {
 

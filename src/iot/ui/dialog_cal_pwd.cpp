@@ -1,6 +1,6 @@
-#include "dialog_cal_pwd.h"
+#include "iot/ui/dialog_cal_pwd.h"
 
-#include "smart_socket.h"
+#include "iot/smart_socket.h"
 
 namespace ketrel {
 

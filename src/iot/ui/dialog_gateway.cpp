@@ -1,4 +1,4 @@
-#include "dialog_gateway.h"
+#include "iot/ui/dialog_gateway.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -7,8 +7,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "iot_line.h"
-#include "qt_text.h"
+#include "iot/iot_line.h"
+#include "widgets/qt_text.h"
 
 namespace ketrel {
 

@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-#include "gateway.h"
+#include "iot/gateway.h"
 
 class QLineEdit;
 class QPushButton;

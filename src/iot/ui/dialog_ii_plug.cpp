@@ -1,4 +1,4 @@
-#include "dialog_ii_plug.h"
+#include "iot/ui/dialog_ii_plug.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -9,13 +9,13 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "config_db.h"
-#include "dialog_cal_pwd.h"
-#include "dialog_runner.h"
-#include "iot_line.h"
-#include "qt_text.h"
-#include "spin_edit.h"
-#include "text_util.h"
+#include "config/config_db.h"
+#include "iot/iot_line.h"
+#include "iot/ui/dialog_cal_pwd.h"
+#include "iot/ui/spin_edit.h"
+#include "platform/text_util.h"
+#include "widgets/dialog_runner.h"
+#include "widgets/qt_text.h"
 
 namespace ketrel {
 

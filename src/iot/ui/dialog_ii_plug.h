@@ -4,7 +4,7 @@
 #include <map>
 #include <string>
 
-#include "smart_socket.h"
+#include "iot/smart_socket.h"
 
 class QComboBox;
 class QLabel;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "spin_field.h"
+#include "widgets/spin_field.h"
 
 namespace ketrel {
 
