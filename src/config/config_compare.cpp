@@ -11,6 +11,7 @@
 #include "config/config_texts.h"
 #include "config/image_layout.h"
 #include "config/key_code.h"
+#include "config/system_settings.h"
 #include "link/frame.h"
 #include "link/serial_link.h"
 
@@ -19,52 +20,6 @@ namespace ketrel {
 namespace {
 
 // How the key editor names a code group's two digits.
-
-// What the settings pages call the keys they own.
-struct KeyCaption {
-    const char* name;
-    const char* caption;
-    bool action;  // the value is a card action index
-};
-constexpr KeyCaption kKeyCaptions[] = {
-    {"FuncFlag", "功能选项", false},
-    {"ReSendOnDly", "重发开机码间隔（秒）", false},
-    {"ReSendOffDly", "重发关机码间隔（秒）", false},
-    {"PowerOnDly", "上电延时（秒）", false},
-    {"StartupDly", "开机延时（秒）", false},
-    {"PowerOffDly", "关机延时（秒）", false},
-    {"MaxVolume", "最大输出音量", false},
-    {"DefVolume", "上电默认输出音量", false},
-    {"LineInputVol", "Line输入音量限制", false},
-    {"UnLockDly", "电锁延时（秒）", false},
-    {"MicInputVol", "MIC输入音量限制", false},
-    {"DeviceId", "设备编号", false},
-    {"InputProbeClose1", "门磁1闭合动作", true},
-    {"InputProbeOpen1", "门磁1断开动作", true},
-    {"InputProbeClose2", "门磁2闭合动作", true},
-    {"InputProbeOpen2", "门磁2断开动作", true},
-    {"GACEnterFunc", "通用卡插卡动作", true},
-    {"GACLeaveFunc", "通用卡拔卡动作", true},
-    {"DHCP", "DHCP自动获取IP", false},
-    {"IPAddress", "IP地址", false},
-    {"Netmask", "子网掩码", false},
-    {"Gateway", "默认网关", false},
-    {"Dns", "DNS", false},
-    {"ServerIP", "总控服务器IP地址", false},
-    {"BLEName", "蓝牙名称", false},
-    {"CarrierDly", "载波脉宽（微秒）", false},
-    {"LowDly", "低电平脉宽（微秒）", false},
-    {"HighDly", "高电平脉宽（微秒）", false},
-    {"ACIRBrand", "空调品牌", false},
-    {"ACIRModel", "空调型号", false},
-};
-
-const KeyCaption* FindCaption(const std::string& name) {
-    for (const KeyCaption& k : kKeyCaptions) {
-        if (name == k.name) return &k;
-    }
-    return nullptr;
-}
 
 std::string HexBytes(const std::uint8_t* data, std::size_t len) {
     std::string out;
@@ -281,12 +236,15 @@ std::vector<DecodedField> DecodeConfigImage(const ConfigImage& image, const Imag
         }
     }
 
-    for (const layout::SystemField& field : layout::kSystemFields) {
+    for (const SystemSetting& field : kSystemSettings) {
+        if (field.offset == kStaysOnPc) continue;
         const std::string& name = labels.systemName[field.position - 1];
-        const KeyCaption* caption = FindCaption(name);
+        // The caption of the setting the row holds, wherever the database put it.
+        const SystemSetting* named = FindSystemSetting(name);
+        const char* caption = named ? named->caption : nullptr;
         std::string label = "系统设置";
         if (caption) {
-            label += std::string("「") + caption->caption + "」(" + name + ")";
+            label += std::string("「") + caption + "」(" + name + ")";
         } else if (!name.empty()) {
             label += " " + name;
         }
@@ -304,7 +262,8 @@ std::vector<DecodedField> DecodeConfigImage(const ConfigImage& image, const Imag
                 break;
             case layout::FieldKind::Byte:
                 value = std::to_string(image[field.offset]);
-                if (caption && caption->action) value += ActionSuffix(image[field.offset]);
+                if (named && named->rule == SettingRule::Action)
+                    value += ActionSuffix(image[field.offset]);
                 break;
             case layout::FieldKind::Text16:
                 size = layout::kTextFieldSize;

@@ -22,6 +22,7 @@
 #include "config/dotted_address.h"
 #include "config/image_layout.h"
 #include "config/sqlite_limits.h"
+#include "config/system_settings.h"
 #include "platform/safe_file.h"
 
 namespace ketrel {
@@ -127,62 +128,18 @@ std::string LineSettingsProblem(std::string_view text) {
 
 // ---------------------------------------------------------------- SystemConfig rules
 
-enum class Rule { Decimal, Action, Dhcp, Address, DeviceId, Text16 };
-
-struct NamedKey {
-    const char* name;
-    Rule rule;
-    std::uint32_t max;  // for Decimal
-};
-
-// The keys the program reads and writes by name, with what their editors allow.
-constexpr NamedKey kNamedKeys[] = {
-    {"FuncFlag", Rule::Decimal, 0xFFFFFFFFu},
-    {"ReSendOnDly", Rule::Decimal, 3600},
-    {"ReSendOffDly", Rule::Decimal, 3600},
-    {"PowerOnDly", Rule::Decimal, 3600},
-    {"StartupDly", Rule::Decimal, 3600},
-    {"PowerOffDly", Rule::Decimal, 3600},
-    {"UnLockDly", Rule::Decimal, 3600},
-    {"MaxVolume", Rule::Decimal, 12},
-    {"DefVolume", Rule::Decimal, 12},
-    {"LineInputVol", Rule::Decimal, 31},
-    {"MicInputVol", Rule::Decimal, 9},
-    {"DeviceId", Rule::DeviceId, 0},
-    {"InputProbeClose1", Rule::Action, 0},
-    {"InputProbeOpen1", Rule::Action, 0},
-    {"InputProbeClose2", Rule::Action, 0},
-    {"InputProbeOpen2", Rule::Action, 0},
-    {"GACEnterFunc", Rule::Action, 0},
-    {"GACLeaveFunc", Rule::Action, 0},
-    {"DHCP", Rule::Dhcp, 0},
-    {"IPAddress", Rule::Address, 0},
-    {"Netmask", Rule::Address, 0},
-    {"Gateway", Rule::Address, 0},
-    {"Dns", Rule::Address, 0},
-    {"ServerIP", Rule::Address, 0},
-    {"BLEName", Rule::Text16, 0},
-    {"ACIRBrand", Rule::Decimal, 255},
-    {"ACIRModel", Rule::Decimal, 255},
-    {"CarrierDly", Rule::Decimal, 999},
-    {"LowDly", Rule::Decimal, 999},
-    {"HighDly", Rule::Decimal, 1999},
-};
-
-const NamedKey* FindNamedKey(std::string_view name) {
-    for (const NamedKey& key : kNamedKeys) {
-        if (name == key.name) return &key;
-    }
-    return nullptr;
+// A setting the program reads and writes by name, or nullptr.
+const SystemSetting* FindNamedKey(std::string_view name) {
+    const SystemSetting* s = FindSystemSetting(name);
+    return s && s->rule != SettingRule::ByPosition ? s : nullptr;
 }
 
 // The kind of image field at a SystemConfig position, or nothing for a position the unit
 // never receives.
 std::optional<layout::FieldKind> KindAt(int position) {
-    for (const layout::SystemField& field : layout::kSystemFields) {
-        if (field.position == position) return field.kind;
-    }
-    return std::nullopt;
+    const SystemSetting& s = SettingAt(position);
+    if (s.offset == kStaysOnPc) return std::nullopt;
+    return s.kind;
 }
 
 const char* KindText(std::optional<layout::FieldKind> kind) {
@@ -213,18 +170,20 @@ std::uint64_t KindMax(layout::FieldKind kind) {
     }
 }
 
-bool RuleFits(const NamedKey& key, std::optional<layout::FieldKind> kind) {
+bool RuleFits(const SystemSetting& key, std::optional<layout::FieldKind> kind) {
     if (!kind) return false;
     switch (key.rule) {
-        case Rule::Address:
+        case SettingRule::ByPosition:
+            return true;
+        case SettingRule::Address:
             return *kind == layout::FieldKind::IPv4;
-        case Rule::DeviceId:
-        case Rule::Text16:
+        case SettingRule::DeviceId:
+        case SettingRule::Text16:
             return *kind == layout::FieldKind::Text16;
-        case Rule::Action:
-        case Rule::Dhcp:
+        case SettingRule::Action:
+        case SettingRule::Dhcp:
             return *kind != layout::FieldKind::IPv4 && *kind != layout::FieldKind::Text16;
-        case Rule::Decimal:
+        case SettingRule::Decimal:
             return *kind != layout::FieldKind::IPv4 && *kind != layout::FieldKind::Text16 &&
                    key.max <= KindMax(*kind);
     }
@@ -244,25 +203,27 @@ std::string Text16Problem(std::string_view value) {
 }
 
 // A problem of a named key's value, or empty.
-std::string NamedValueProblem(const NamedKey& key, std::string_view value) {
+std::string NamedValueProblem(const SystemSetting& key, std::string_view value) {
     switch (key.rule) {
-        case Rule::Decimal:
+        case SettingRule::ByPosition:
+            return {};
+        case SettingRule::Decimal:
             return Decimal(value, key.max) && IsCanonicalInteger(value)
                        ? std::string()
                        : NumberRangeProblem(key.max);
-        case Rule::Action:
+        case SettingRule::Action:
             return Decimal(value, 9) && IsCanonicalInteger(value) ? std::string() : kActionProblem;
-        case Rule::Dhcp:
+        case SettingRule::Dhcp:
             return value == "0" || value == "1" ? std::string()
                                                 : "应为 1（DHCP 自动获取）或 0（固定地址）";
-        case Rule::Address:
+        case SettingRule::Address:
             return IsDottedAddress(value) ? std::string() : kAddressProblem;
-        case Rule::DeviceId: {
+        case SettingRule::DeviceId: {
             bool ok = value.empty() || value.size() == 16;
             for (const char c : value) ok = ok && IsHexDigit(c);
             return ok ? std::string() : "设备编号应为空或 16 个十六进制字符";
         }
-        case Rule::Text16:
+        case SettingRule::Text16:
             return Text16Problem(value);
     }
     return {};
@@ -398,7 +359,7 @@ void CheckSystemConfig(const TableChecker& t) {
         seen[name] = r;
         const std::optional<layout::FieldKind> kind =
             positionsKnown ? KindAt(r) : std::optional<layout::FieldKind>();
-        if (const NamedKey* key = FindNamedKey(name)) {
+        if (const SystemSetting* key = FindNamedKey(name)) {
             if (positionsKnown && !RuleFits(*key, kind)) {
                 t.add(r, 1,
                       Format("设置项 %s 不能放在第 %d 行：单元在这个位置读取的是%s", name.c_str(),
@@ -414,8 +375,9 @@ void CheckSystemConfig(const TableChecker& t) {
         }
     }
     if (rows.size() == t.table().rows.size()) {
-        for (const NamedKey& key : kNamedKeys) {
-            if (!seen.contains(key.name)) t.add(0, -1, Format("缺少设置项 %s", key.name));
+        for (const SystemSetting& key : kSystemSettings) {
+            if (key.rule != SettingRule::ByPosition && !seen.contains(key.name))
+                t.add(0, -1, Format("缺少设置项 %s", key.name));
         }
     }
 }

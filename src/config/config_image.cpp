@@ -7,6 +7,7 @@
 #include "common/texts.h"
 #include "config/config_statements.h"
 #include "config/image_layout.h"
+#include "config/system_settings.h"
 
 namespace ketrel {
 
@@ -243,7 +244,8 @@ int LoadSystemConfig(const ConfigDb& db, ConfigImage& image) {
         RowCountWrong(db);
         return 0;
     }
-    for (const layout::SystemField& field : layout::kSystemFields) {
+    for (const SystemSetting& field : kSystemSettings) {
+        if (field.offset == kStaysOnPc) continue;
         const std::string& value = Cell((*rows)[static_cast<std::size_t>(field.position - 1)], 2);
         switch (field.kind) {
             case layout::FieldKind::Word32:

@@ -75,28 +75,8 @@ inline constexpr std::size_t kSystemConfigEnd = 1807;  // from here to the end: 
 inline constexpr std::size_t kTextFieldSize = 16;
 
 enum class FieldKind { Word32, Word16, Byte, Text16, IPv4 };
-
-struct SystemField {
-    int position;
-    std::size_t offset;
-    FieldKind kind;
-};
-
+// Where each row goes, and as what, is in the table of settings (config/system_settings.h).
 // Position 24 appears nowhere: that value stays on the PC. The four bytes at 1716 are zero.
-inline constexpr SystemField kSystemFields[] = {
-    {1, 1712, FieldKind::Word32},  {2, 1720, FieldKind::Word16},  {3, 1722, FieldKind::Word16},
-    {4, 1724, FieldKind::Word16},  {5, 1726, FieldKind::Word16},  {6, 1728, FieldKind::Word16},
-    {10, 1730, FieldKind::Word16}, {7, 1732, FieldKind::Byte},    {8, 1733, FieldKind::Byte},
-    {9, 1734, FieldKind::Byte},    {11, 1735, FieldKind::Byte},   {12, 1736, FieldKind::Byte},
-    {26, 1737, FieldKind::Byte},   {13, 1738, FieldKind::Text16}, {25, 1754, FieldKind::Text16},
-    {14, 1770, FieldKind::Byte},   {15, 1771, FieldKind::Byte},   {16, 1772, FieldKind::Byte},
-    {17, 1773, FieldKind::Byte},   {18, 1774, FieldKind::Byte},   {19, 1775, FieldKind::IPv4},
-    {20, 1779, FieldKind::IPv4},   {21, 1783, FieldKind::IPv4},   {22, 1787, FieldKind::IPv4},
-    {23, 1791, FieldKind::IPv4},   {27, 1795, FieldKind::Word16}, {28, 1797, FieldKind::Word16},
-    {29, 1799, FieldKind::Word16}, {30, 1801, FieldKind::Byte},   {31, 1802, FieldKind::Byte},
-    {32, 1803, FieldKind::Byte},   {33, 1804, FieldKind::Byte},   {34, 1805, FieldKind::Byte},
-    {35, 1806, FieldKind::Byte},
-};
 
 // What the unit makes of the fields, given the key order of the supplied database.
 inline constexpr std::size_t kFuncFlagOffset = 1712;

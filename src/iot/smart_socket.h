@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "config/system_settings.h"
 #include "iot/iot_line.h"
 
 namespace ketrel {
@@ -64,20 +65,21 @@ enum class AirConButton {
 int AirConCode(AirConButton button);
 
 // The SystemConfig rows of the socket and the edits that show them.
-inline constexpr const char* kKeyCarrierDly = "CarrierDly";
-inline constexpr const char* kKeyLowDly = "LowDly";
-inline constexpr const char* kKeyHighDly = "HighDly";
-inline constexpr const char* kKeyBrand = "ACIRBrand";
-inline constexpr const char* kKeyModel = "ACIRModel";
+inline constexpr const char* kKeyCarrierDly = setting::kCarrierDly.name;
+inline constexpr const char* kKeyLowDly = setting::kLowDly.name;
+inline constexpr const char* kKeyHighDly = setting::kHighDly.name;
+inline constexpr const char* kKeyBrand = setting::kACIRBrand.name;
+inline constexpr const char* kKeyModel = setting::kACIRModel.name;
 
 struct TimingField {
     const char* key;
     int maxLength;  // characters the edit takes
     int maximum;    // spin range 0..maximum
 };
-inline constexpr TimingField kCarrierField{kKeyCarrierDly, 3, 999};
-inline constexpr TimingField kLowField{kKeyLowDly, 3, 999};
-inline constexpr TimingField kHighField{kKeyHighDly, 4, 1999};
+inline constexpr TimingField kCarrierField{kKeyCarrierDly, 3,
+                                           static_cast<int>(setting::kCarrierDly.max)};
+inline constexpr TimingField kLowField{kKeyLowDly, 3, static_cast<int>(setting::kLowDly.max)};
+inline constexpr TimingField kHighField{kKeyHighDly, 4, static_cast<int>(setting::kHighDly.max)};
 
 // A number as the edits and the database hold it: leading white space, an optional sign,
 // decimal digits; anything else ends it, and text without a number is 0.

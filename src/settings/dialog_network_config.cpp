@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "config/config_db.h"
+#include "config/system_settings.h"
 #include "platform/text_util.h"
 #include "settings/network_address_field.h"
 
@@ -14,15 +15,16 @@ namespace ketrel {
 
 namespace {
 
-constexpr const char* kDhcpKey = "DHCP";
+constexpr const char* kDhcpKey = setting::kDhcp.name;
 
 struct AddressRow {
     const char* key;
     const char* caption;
 };
 constexpr AddressRow kRows[CDialogNetworkConfig::kAddressCount] = {
-    {"IPAddress", "IP地址："}, {"Netmask", "子网掩码："}, {"Gateway", "默认网关："},
-    {"Dns", "DNS："},          {"ServerIP", "IP地址："},
+    {setting::kIpAddress.name, "IP地址："}, {setting::kNetmask.name, "子网掩码："},
+    {setting::kGateway.name, "默认网关："}, {setting::kDns.name, "DNS："},
+    {setting::kServerIp.name, "IP地址："},
 };
 // The address of the unit itself and its mask, gateway and DNS server; the server's address
 // is not the adapter's and stays editable.

@@ -20,6 +20,7 @@
 #include "common/texts.h"
 #include "config/config_db.h"
 #include "config/config_image.h"
+#include "config/system_settings.h"
 #include "link/frame.h"
 #include "link/serial_link.h"
 #include "platform/app_state.h"
@@ -33,58 +34,67 @@ namespace ketrel {
 
 namespace {
 
-constexpr const char* kFuncFlag = "FuncFlag";
-constexpr const char* kDeviceIdKey = "DeviceId";
-constexpr const char* kBleNameKey = "BLEName";
-constexpr const char* kMaxVolumeKey = "MaxVolume";
-constexpr const char* kDefVolumeKey = "DefVolume";
-constexpr const char* kLineVolumeKey = "LineInputVol";
-constexpr const char* kMicVolumeKey = "MicInputVol";
+constexpr const char* kFuncFlag = setting::kFuncFlag.name;
+constexpr const char* kDeviceIdKey = setting::kDeviceId.name;
+constexpr const char* kBleNameKey = setting::kBleName.name;
+constexpr const char* kMaxVolumeKey = setting::kMaxVolume.name;
+constexpr const char* kDefVolumeKey = setting::kDefVolume.name;
+constexpr const char* kLineVolumeKey = setting::kLineInputVol.name;
+constexpr const char* kMicVolumeKey = setting::kMicInputVol.name;
 
 constexpr const char* kNameTooLong = "输入名称过长!";
 constexpr const char* kDeviceIdLength = "自定义的设备ID必须等于16个十六进制字符!";
 constexpr const char* kIniWriteFailed = "写入INI文件失败！";
 constexpr const char* kAppCaption = "KetrelV4.0";
 
-constexpr int kMaxVolume = 12;
-constexpr int kLineVolumeMaximum = 31;
-constexpr int kMicVolumeMaximum = 9;
+constexpr int Maximum(const SystemSetting& s) { return static_cast<int>(s.max); }
 
 struct FlagBox {
     int bit;
     const char* caption;
 };
 constexpr FlagBox kBasicFlags[] = {
-    {0, "系统开同时开电脑"}, {1, "系统关同时关电脑"},   {2, "投影开关屏幕升降"},
-    {5, "使用本地IC卡"},     {6, "系统开同时解锁面板"}, {7, "系统关同时锁定面板"},
-    {8, "上电锁定面板"},     {9, "笔记本优先"},         {15, "使用HDMI分离音频"},
-    {16, "展台键开门锁"},    {17, "展台键切展台通道"},
+    {funcflag::kPcOnWithSystem, "系统开同时开电脑"},
+    {funcflag::kPcOffWithSystem, "系统关同时关电脑"},
+    {funcflag::kScreenWithProjector, "投影开关屏幕升降"},
+    {funcflag::kLocalCards, "使用本地IC卡"},
+    {funcflag::kUnlockPanelOnSystemOn, "系统开同时解锁面板"},
+    {funcflag::kLockPanelOnSystemOff, "系统关同时锁定面板"},
+    {funcflag::kLockPanelAtPowerUp, "上电锁定面板"},
+    {funcflag::kLaptopFirst, "笔记本优先"},
+    {funcflag::kHdmiAudio, "使用HDMI分离音频"},
+    {funcflag::kBoothKeyOpensDoor, "展台键开门锁"},
+    {funcflag::kBoothKeySwitchesBooth, "展台键切展台通道"},
 };
-constexpr FlagBox kResendOnFlag{3, "开机发2次间隔时间"};
-constexpr FlagBox kResendOffFlag{4, "关机发2次间隔时间"};
-constexpr FlagBox kFixedEdidFlag{11, "固定EDID"};
-constexpr FlagBox kUsbCameraFlag{14, "USB Camera"};
+constexpr FlagBox kResendOnFlag{funcflag::kResendOn, "开机发2次间隔时间"};
+constexpr FlagBox kResendOffFlag{funcflag::kResendOff, "关机发2次间隔时间"};
+constexpr FlagBox kFixedEdidFlag{funcflag::kFixedEdid, "固定EDID"};
+constexpr FlagBox kUsbCameraFlag{funcflag::kUsbCamera, "USB Camera"};
 
 // In the order of the field's values.
 constexpr const char* kEdidCaptions[] = {"HDMI-3为EDID源", "HDMI-1为EDID源", "HDMI-2为EDID源",
                                          "VGA-1为EDID源"};
 
 struct KeyCaption {
-    const char* key;
+    const SystemSetting& setting;
     const char* caption;
 };
 // The first two stand beside the check boxes that send twice; their captions are the boxes'.
 constexpr KeyCaption kDelays[CDialogOption::kDelayCount] = {
-    {"ReSendOnDly", nullptr},   {"ReSendOffDly", nullptr},   {"PowerOnDly", "上电延时"},
-    {"StartupDly", "开机延时"}, {"PowerOffDly", "关机延时"}, {"UnLockDly", "开电控锁延时"},
+    {setting::kReSendOnDly, nullptr},    {setting::kReSendOffDly, nullptr},
+    {setting::kPowerOnDly, "上电延时"},  {setting::kStartupDly, "开机延时"},
+    {setting::kPowerOffDly, "关机延时"}, {setting::kUnLockDly, "开电控锁延时"},
 };
 constexpr KeyCaption kActions[CDialogOption::kActionCount] = {
-    {"InputProbeClose1", "门探1接通"}, {"InputProbeOpen1", "门探1断开"},
-    {"InputProbeClose2", "门探2接通"}, {"InputProbeOpen2", "门探2断开"},
-    {"GACEnterFunc", "插卡执行"},      {"GACLeaveFunc", "拔卡执行"},
+    {setting::kInputProbeClose1, "门探1接通"}, {setting::kInputProbeOpen1, "门探1断开"},
+    {setting::kInputProbeClose2, "门探2接通"}, {setting::kInputProbeOpen2, "门探2断开"},
+    {setting::kGACEnterFunc, "插卡执行"},      {setting::kGACLeaveFunc, "拔卡执行"},
 };
 
-constexpr std::uint32_t Mask(int bit) { return std::uint32_t{1} << bit; }
+using funcflag::Mask;
+constexpr std::uint32_t kFixedEdidBit = Mask(funcflag::kFixedEdid);
+using funcflag::kEdidField;
+using funcflag::kEdidShift;
 
 QPushButton* Button(const char* text, QWidget* parent) {
     auto* b = new QPushButton(QString::fromUtf8(text), parent);
@@ -135,7 +145,7 @@ void CDialogOption::buildControls() {
         return box;
     };
     auto makeDelay = [this](int index, QWidget* parent) {
-        auto* spin = new OptionSpin(kDelayMaximum, parent);
+        auto* spin = new OptionSpin(Maximum(kDelays[index].setting), parent);
         delays_[static_cast<std::size_t>(index)] = spin;
         connect(spin->edit(), &QLineEdit::textChanged, this,
                 [this, index] { OnDelayChanged(index); });
@@ -320,13 +330,13 @@ void CDialogOption::initialise() {
 
     for (int i = 0; i < kDelayCount; ++i) {
         std::string text;
-        if (readValue(kDelays[i].key, text)) delaySpin(i)->setPosition(ReadDecimal(text));
+        if (readValue(kDelays[i].setting.name, text)) delaySpin(i)->setPosition(ReadDecimal(text));
     }
 
-    maxVolume_->setRange(0, kMaxVolume);
-    defVolume_->setRange(0, kMaxVolume);
-    lineVolume_->setRange(0, kLineVolumeMaximum);
-    micVolume_->setRange(0, kMicVolumeMaximum);
+    maxVolume_->setRange(0, Maximum(setting::kMaxVolume));
+    defVolume_->setRange(0, Maximum(setting::kDefVolume));
+    lineVolume_->setRange(0, Maximum(setting::kLineInputVol));
+    micVolume_->setRange(0, Maximum(setting::kMicInputVol));
     const std::pair<const char*, QSlider*> volumes[] = {{kMaxVolumeKey, maxVolume_},
                                                         {kDefVolumeKey, defVolume_},
                                                         {kLineVolumeKey, lineVolume_},
@@ -356,7 +366,7 @@ void CDialogOption::initialise() {
         QComboBox* list = actionList(i);
         for (const char* action : kCardActions) list->addItem(QString::fromUtf8(action));
         list->setCurrentIndex(-1);
-        if (readValue(kActions[i].key, text)) {
+        if (readValue(kActions[i].setting.name, text)) {
             const std::uint32_t index = ReadDecimal(text);
             if (index < static_cast<std::uint32_t>(list->count())) {
                 list->setCurrentIndex(static_cast<int>(index));
@@ -398,12 +408,13 @@ void CDialogOption::OnDelayChanged(int index) {
     if (!loaded_) return;
     QLineEdit* edit = delayEdit(index);
     const std::string text = FromQ(edit->text());
-    if (ReadDecimal(text) > static_cast<std::uint32_t>(kDelayMaximum)) {
+    const std::uint32_t maximum = kDelays[index].setting.max;
+    if (ReadDecimal(text) > maximum) {
         // Changes the text once more, which stores the maximum.
-        edit->setText(QString::number(kDelayMaximum));
+        edit->setText(QString::number(maximum));
         return;
     }
-    store(kDelays[index].key, Trim(text));
+    store(kDelays[index].setting.name, Trim(text));
 }
 
 void CDialogOption::storeVolume(const char* key, const QSlider* slider) {
@@ -470,7 +481,7 @@ void CDialogOption::OnBleNameChanged() { nameChanged(bleName_, kBleNameKey, bleN
 
 void CDialogOption::OnActionChanged(int index) {
     if (!loaded_) return;
-    store(kActions[index].key, std::to_string(actionList(index)->currentIndex()));
+    store(kActions[index].setting.name, std::to_string(actionList(index)->currentIndex()));
 }
 
 void CDialogOption::OnChooseProgram() {

@@ -8,6 +8,8 @@
 #include <optional>
 #include <string>
 
+#include "config/image_layout.h"
+
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
@@ -31,19 +33,15 @@ class SerialLink;
 class CDialogOption : public QDialog {
     Q_OBJECT
   public:
-    // FuncFlag bits the dialog edits; every other bit is kept as stored.
-    static constexpr std::uint32_t kFixedEdidBit = 0x800;
-    static constexpr std::uint32_t kEdidField = 0x3000;
-    static constexpr int kEdidShift = 12;
-    // EDID source, the value of the two-bit field.
+    // The FuncFlag bits the dialog edits are in config/system_settings.h; every other bit is
+    // kept as stored. EDID source, the value of the two-bit field.
     enum EdidSource { kHdmi3 = 0, kHdmi1 = 1, kHdmi2 = 2, kVga1 = 3 };
 
     // The six delays, the four volumes and the six action choices, in the order of their keys.
     static constexpr int kDelayCount = 6;
     static constexpr int kActionCount = 6;
-    static constexpr int kDelayMaximum = 3600;
     // A name reaches the unit as UTF-8 in a 16-byte field.
-    static constexpr int kNameBytes = 16;
+    static constexpr int kNameBytes = static_cast<int>(layout::kTextFieldSize);
 
     // prompter asks for the camera program; without one, a file dialog does.
     CDialogOption(AppState& state, SerialLink& link, Notifier& notifier, QWidget* parent = nullptr,

@@ -10,6 +10,7 @@
 
 #include "config/config_db.h"
 #include "config/config_statements.h"
+#include "config/system_settings.h"
 #include "config_test_support.h"
 
 namespace ketrel {
@@ -28,6 +29,17 @@ TEST(SuppliedDatabase, IsNeverMadeOverAnExistingFile) {
     std::string content;
     std::getline(in, content);
     EXPECT_EQ(content, "the user's own file");
+}
+
+// The settings table and the supplied file must agree row for row: the compiler and the file
+// checks take positions from the one, the unit gets values from the other.
+TEST(SuppliedDatabase, HoldsTheSettingsTableRowForRow) {
+    test::SuppliedDb db;
+    for (const SystemSetting& s : kSystemSettings) {
+        const std::string row = "select Name || '=' || Value from SystemConfig where ID = " +
+                                std::to_string(s.position);
+        EXPECT_EQ(RawValue(db.path, row), std::string(s.name) + "=" + s.defaultValue);
+    }
 }
 
 // Texts that end a quoted literal early, look like placeholders, or need UTF-8 intact.
