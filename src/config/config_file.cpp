@@ -21,6 +21,7 @@
 #include "config/config_texts.h"
 #include "config/dotted_address.h"
 #include "config/image_layout.h"
+#include "config/send_code_rules.h"
 #include "config/sqlite_limits.h"
 #include "config/system_settings.h"
 #include "platform/safe_file.h"
@@ -79,20 +80,6 @@ std::optional<std::uint64_t> Decimal(std::string_view text, std::uint64_t max) {
     }
     if (v > max) return std::nullopt;
     return v;
-}
-
-// Empty, or two-character hexadecimal byte tokens separated by single spaces, at most 32.
-bool IsSendCode(std::string_view text) {
-    if (text.empty()) return true;
-    if ((text.size() + 1) % 3 != 0) return false;
-    const std::size_t tokens = (text.size() + 1) / 3;
-    if (tokens > layout::kCodeSlotSize) return false;
-    for (std::size_t i = 0; i < tokens; ++i) {
-        const std::size_t at = i * 3;
-        if (!IsHexDigit(text[at]) || !IsHexDigit(text[at + 1])) return false;
-        if (i + 1 < tokens && text[at + 2] != ' ') return false;
-    }
-    return true;
 }
 
 bool IsDottedAddress(std::string_view text) {
@@ -413,7 +400,7 @@ void CheckCodes(const TableChecker& t, std::size_t count, int perChannel,
         } else if (!IsCanonicalInteger(t.cell(r, 1))) {
             t.add(r, 1, "应为不带前导零的非负整数");
         }
-        if (!IsSendCode(t.cell(r, 3))) t.add(r, 3, kSendCodeProblem);
+        if (!IsHexByteCodeText(t.cell(r, 3))) t.add(r, 3, kSendCodeProblem);
     }
 }
 

@@ -3,17 +3,14 @@
 #include <QComboBox>
 #include <cstdlib>
 
+#include "config/send_code_rules.h"
+
 namespace ketrel {
 
 bool IsValidCodeText(const QString& text) {
     const QString code = text.trimmed();
-    if (code.isEmpty()) return true;
-    for (qsizetype p = 0; p < code.size(); ++p) {
-        const bool separator = (p + 1) % 3 == 0;
-        if ((code[p] == u' ') != separator) return false;
-    }
-    // A last group of one character ("A5 1") is not a byte.
-    return code.size() % 3 == 2;
+    return IsPairedCodeText(std::u16string_view(reinterpret_cast<const char16_t*>(code.utf16()),
+                                                static_cast<std::size_t>(code.size())));
 }
 
 bool SelectEntryBeginningWith(QComboBox* combo, const QString& prefix) {

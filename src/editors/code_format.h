@@ -6,10 +6,8 @@ class QComboBox;
 
 namespace ketrel {
 
-// A send code as typed: two-character groups separated by single spaces, white space at either
-// end ignored; the empty text is valid (no code). Only the shape is checked: pasted text may
-// hold characters that are not hexadecimal digits, and the image compiler reads each group as
-// hexadecimal.
+// A send code as typed, white space at either end ignored, by the editor's rule
+// (IsPairedCodeText in config/send_code_rules.h).
 bool IsValidCodeText(const QString& text);
 
 // Selects the first entry that begins with prefix, ignoring case. An empty prefix or no match

@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "config/send_code_rules.h"
 #include "editor_fixture.h"
 #include "editors/code_format.h"
 #include "editors/dialog_modify_tx_code.h"
@@ -12,13 +13,26 @@
 namespace ketrel::test {
 namespace {
 
-TEST(CodeFormatRule, GroupsOfTwoSeparatedBySingleSpaces) {
-    const char* valid[] = {"",       "   ", "A5", "A5 01 0F", "A5 01 0F ", "\t A5 01\n",
-                           "ZZ QQ",     // the shape is checked, not the digits
-                           "中文 01"};  // characters are counted, not bytes
-    const char* invalid[] = {"A5 1", "A501", "A", " 5 01", "A5  01", "A5 01 0", "A5 012", "A5\t01"};
-    for (const char* t : valid) EXPECT_TRUE(IsValidCodeText(QString::fromUtf8(t))) << t;
-    for (const char* t : invalid) EXPECT_FALSE(IsValidCodeText(QString::fromUtf8(t))) << t;
+// The editor's rule and the file's side by side: a file must hold bytes, the editor only pairs.
+TEST(SendCodeRules, TheEditorsAndTheFilesSideBySide) {
+    std::string bytes33 = "00";
+    for (int i = 0; i < 32; ++i) bytes33 += " 0F";
+    const struct {
+        std::string text;
+        bool editor;
+        bool file;
+    } cases[] = {
+        {"", true, true},         {"A5 01 0F", true, true},   {"a5 0f", true, true},
+        {"   ", true, false},     {"A5 01 0F ", true, false}, {"\t A5 01\n", true, false},
+        {"ZZ QQ", true, false},   {"中文 01", true, false},   {bytes33, true, false},
+        {"A5 1", false, false},   {"A501", false, false},     {"A", false, false},
+        {" 5 01", false, false},  {"A5  01", false, false},   {"A5 01 0", false, false},
+        {"A5 012", false, false}, {"A5\t01", false, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(IsValidCodeText(QString::fromStdString(c.text)), c.editor) << c.text;
+        EXPECT_EQ(IsHexByteCodeText(c.text), c.file) << c.text;
+    }
 }
 
 class CodeDialogTest : public EditorFixture {

@@ -32,7 +32,7 @@ declare -A sources=(
     [line_settings]="${config_sources[*]}"
     [ipv4]="${config_sources[*]}"
     [ini_read]="src/platform/ini_file.cpp src/platform/text_util.cpp src/platform/safe_file.cpp"
-    [config_file]="${config_sources[*]} src/config/config_file.cpp src/config/config_file_json.cpp
+    [config_file]="${config_sources[*]} src/config/config_file.cpp src/config/send_code_rules.cpp src/config/config_file_json.cpp
         src/config/dotted_address.cpp src/platform/text_util.cpp
         src/platform/safe_file.cpp"
 )
