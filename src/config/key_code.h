@@ -1,8 +1,13 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "common/notifier.h"
 
 namespace ketrel {
 
@@ -32,5 +37,32 @@ std::string Encode(KeyCodeGroup group);
 std::string DisplayText(KeyCodeGroup group);
 
 }  // namespace keycode
+
+using KeyCodeGroups = std::array<KeyCodeGroup, keycode::kGroupCount>;
+
+// One panel key as stored: its number, its name and its five groups.
+struct KeyCodeRow {
+    int id = 0;
+    std::string name;
+    KeyCodeGroups groups;
+};
+
+// The KeyCode table of the configuration database. Reads are quiet; a write shows the editors'
+// failure messages. A row without its five code columns is not a key.
+class KeyCodeStore {
+  public:
+    KeyCodeStore(std::string databasePath, Notifier& notifier)
+        : path_(std::move(databasePath)), notifier_(notifier) {}
+
+    // Every key in table order.
+    std::optional<std::vector<KeyCodeRow>> LoadKeys() const;
+    // The one key of that number; nothing when there is not exactly one.
+    std::optional<KeyCodeRow> LoadKey(int id) const;
+    bool SaveGroups(int id, const KeyCodeGroups& groups) const;
+
+  private:
+    std::string path_;
+    Notifier& notifier_;
+};
 
 }  // namespace ketrel

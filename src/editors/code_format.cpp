@@ -1,7 +1,6 @@
 #include "editors/code_format.h"
 
 #include <QComboBox>
-#include <cstdlib>
 
 #include "config/send_code_rules.h"
 
@@ -23,7 +22,5 @@ bool SelectEntryBeginningWith(QComboBox* combo, const QString& prefix) {
     }
     return false;
 }
-
-int LeadingInt(const QString& text) { return std::atoi(text.toUtf8().constData()); }
 
 }  // namespace ketrel

@@ -14,8 +14,4 @@ bool IsValidCodeText(const QString& text);
 // leaves the selection as it is. True when an entry was selected.
 bool SelectEntryBeginningWith(QComboBox* combo, const QString& prefix);
 
-// A whole number written at the start of a text (leading blanks and a sign allowed), 0 when
-// there is none, as list cells and database texts are read.
-int LeadingInt(const QString& text);
-
 }  // namespace ketrel

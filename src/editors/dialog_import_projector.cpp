@@ -33,8 +33,7 @@ void Fill(ReportList* list, const std::vector<std::string>& items) {
 }  // namespace
 
 CDialogImportProjector::CDialogImportProjector(projector::DeviceLibraryReader& library,
-                                               Notifier& notifier,
-                                               projector::SerialChannelOperations& channel,
+                                               Notifier& notifier, SerialChannelOperations& channel,
                                                int spNumber, QWidget* parent)
     : QDialog(parent), import_state_(library, notifier, spNumber), channel_(channel) {
     namespace pt = projector::texts;

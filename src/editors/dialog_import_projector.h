@@ -19,7 +19,7 @@ class CDialogImportProjector : public QDialog {
   public:
     // channel: the serial channel editor that opened the dialog; spNumber: its channel.
     CDialogImportProjector(projector::DeviceLibraryReader& library, Notifier& notifier,
-                           projector::SerialChannelOperations& channel, int spNumber,
+                           SerialChannelOperations& channel, int spNumber,
                            QWidget* parent = nullptr);
 
     ReportList* brandList() const { return brands_; }
@@ -43,7 +43,7 @@ class CDialogImportProjector : public QDialog {
     void ShowCodes();
 
     projector::ProjectorImport import_state_;
-    projector::SerialChannelOperations& channel_;
+    SerialChannelOperations& channel_;
     ReportList* brands_;
     ReportList* models_;
     ReportList* codes_;

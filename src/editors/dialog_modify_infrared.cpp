@@ -9,9 +9,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "common/silent_notifier.h"
-#include "config/config_db.h"
-#include "config/config_statements.h"
 #include "editors/code_format.h"
 #include "editors/dialog_modify_tx_code.h"
 #include "editors/editor_texts.h"
@@ -24,7 +21,10 @@ namespace ketrel {
 
 CDialogModifyInfrared::CDialogModifyInfrared(int irNumber, ChannelEditorContext context,
                                              QWidget* parent)
-    : QDialog(parent), irNumber_(irNumber), context_(std::move(context)) {
+    : QDialog(parent),
+      irNumber_(irNumber),
+      context_(std::move(context)),
+      store_(ChannelKind::Infrared, context_.databasePath, context_.notifier) {
     setWindowTitle(QString::fromUtf8(texts::kModifyInfraredTitle));
 
     number_ = new QLabel(this);
@@ -71,30 +71,24 @@ CDialogModifyInfrared::CDialogModifyInfrared(int irNumber, ChannelEditorContext 
 }
 
 void CDialogModifyInfrared::LoadChannel(int irNumber) {
-    SilentNotifier silent;
-    const auto rows = ConfigDb(context_.databasePath, silent, texts::kOpenConfigEditorFailed)
-                          .fetch(sql::kSelectIRChannelByNumber, {irNumber}, sql::kIRChannel);
-    if (!rows || rows->size() != 1 || rows->front().size() < 4) return;
-    const SqlRow& row = rows->front();
-    number_->setText(ToQ(row[0]));
-    name_->setText(ToQ(row[1]));
+    const auto channel = store_.LoadChannel(irNumber);
+    if (!channel) return;
+    number_->setText(QString::number(channel->number));
+    name_->setText(ToQ(channel->name));
     // A protocol none of the entries begins with leaves "NEC".
-    SelectEntryBeginningWith(protocol_, ToQ(row[2]));
-    model_->setText(ToQ(row[3]));
+    SelectEntryBeginningWith(protocol_, ToQ(channel->protocol));
+    model_->setText(ToQ(channel->model));
 }
 
 void CDialogModifyInfrared::LoadCodes(int irNumber) {
-    if (LoadSendCodes(codes_, context_.databasePath, sql::kSelectIRTxCodeByChannel, irNumber,
-                      sql::kIRTxCode)) {
+    if (LoadSendCodes(codes_, store_, irNumber)) {
         lastClickedRow_ = -1;
     }
 }
 
 bool CDialogModifyInfrared::SaveChannelSettings(int irNumber, const std::string& protocol,
                                                 const std::string& model) {
-    const bool saved =
-        ConfigDb(context_.databasePath, context_.notifier, texts::kOpenConfigEditorFailed)
-            .execute(sql::kUpdateIRChannel, {protocol, model, irNumber}, sql::kIRChannel);
+    const bool saved = store_.SaveChannel(irNumber, protocol, model);
     if (context_.channelsChanged) context_.channelsChanged();
     return saved;
 }
@@ -108,8 +102,9 @@ void CDialogModifyInfrared::OnOK() {
 void CDialogModifyInfrared::OnListClick() { lastClickedRow_ = codes_->SelectedRow(); }
 
 void CDialogModifyInfrared::OnListDoubleClick() {
-    const int irNumber = EditSelectedCode<CDialogModifyIRTxCode>(codes_, context_, this);
-    if (irNumber >= 0) LoadCodes(irNumber);
+    if (EditSelectedCode<CDialogModifyIRTxCode>(codes_, irNumber_, context_, this)) {
+        LoadCodes(irNumber_);
+    }
 }
 
 }  // namespace ketrel

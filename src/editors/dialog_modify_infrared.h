@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <string>
 
+#include "config/channel_store.h"
 #include "editors/channel_editor_context.h"
 
 class QComboBox;
@@ -43,6 +44,7 @@ class CDialogModifyInfrared : public QDialog {
   private:
     int irNumber_;
     ChannelEditorContext context_;
+    ChannelStore store_;
     int lastClickedRow_ = -1;
 
     QLabel* number_;

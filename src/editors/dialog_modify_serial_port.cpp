@@ -10,9 +10,6 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-#include "common/silent_notifier.h"
-#include "config/config_db.h"
-#include "config/config_statements.h"
 #include "editors/code_format.h"
 #include "editors/dialog_import_projector.h"
 #include "editors/dialog_modify_tx_code.h"
@@ -43,7 +40,7 @@ CDialogModifySerialPort::CDialogModifySerialPort(int spNumber, ChannelEditorCont
     : QDialog(parent),
       spNumber_(spNumber),
       context_(std::move(context)),
-      channel_(context_.databasePath, spNumber, context_.notifier) {
+      store_(ChannelKind::Serial, context_.databasePath, context_.notifier) {
     setWindowTitle(QString::fromUtf8(texts::kModifySerialPortTitle));
 
     number_ = new QLabel(this);
@@ -108,35 +105,30 @@ CDialogModifySerialPort::CDialogModifySerialPort(int spNumber, ChannelEditorCont
 }
 
 void CDialogModifySerialPort::LoadChannel(int spNumber) {
-    SilentNotifier silent;
-    const auto rows = ConfigDb(context_.databasePath, silent, texts::kOpenConfigEditorFailed)
-                          .fetch(sql::kSelectSPChannelByNumber, {spNumber}, sql::kSPChannel);
-    if (!rows || rows->size() != 1 || rows->front().size() < 4) return;
-    const SqlRow& row = rows->front();
-    number_->setText(ToQ(row[0]));
-    name_->setText(ToQ(row[1]));
-    const QStringList parts = ToQ(row[2]).split(u',');
-    if (parts.size() == 4) {
-        SelectEntryBeginningWith(baud_, parts[0]);
-        SelectEntryBeginningWith(parity_, parts[1]);
-        SelectEntryBeginningWith(dataBits_, parts[2]);
-        SelectEntryBeginningWith(stopBits_, parts[3]);
+    const auto channel = store_.LoadChannel(spNumber);
+    if (!channel) return;
+    number_->setText(QString::number(channel->number));
+    name_->setText(ToQ(channel->name));
+    if (const auto parts = SplitSerialProtocol(channel->protocol)) {
+        QComboBox* const lists[] = {baud_, parity_, dataBits_, stopBits_};
+        for (std::size_t i = 0; i < parts->size(); ++i) {
+            SelectEntryBeginningWith(lists[i], ToQ((*parts)[i]));
+        }
     } else {
         context_.notifier.show(texts::kProtocolFormatWrong, "", MessageIcon::None);
     }
-    model_->setText(ToQ(row[3]));
+    model_->setText(ToQ(channel->model));
 }
 
 void CDialogModifySerialPort::LoadCodes(int spNumber) {
-    if (LoadSendCodes(codes_, context_.databasePath, sql::kSelectSPTxCodeByChannel, spNumber,
-                      sql::kSPTxCode)) {
+    if (LoadSendCodes(codes_, store_, spNumber)) {
         lastClickedRow_ = -1;
     }
 }
 
 bool CDialogModifySerialPort::SaveChannelSettings(int spNumber, const std::string& protocol,
                                                   const std::string& model) {
-    const bool saved = channel_.SaveChannelSettings(spNumber, protocol, model);
+    const bool saved = store_.SaveChannel(spNumber, protocol, model);
     // The import saves through here too and the user may then cancel this dialog: the channel
     // list must show the change either way.
     if (context_.channelsChanged) context_.channelsChanged();
@@ -144,11 +136,11 @@ bool CDialogModifySerialPort::SaveChannelSettings(int spNumber, const std::strin
 }
 
 bool CDialogModifySerialPort::HasCode(const std::string& codeName) {
-    return channel_.HasCode(codeName);
+    return store_.HasCode(spNumber_, codeName);
 }
 
 bool CDialogModifySerialPort::SetCodeByName(const std::string& codeName, const std::string& code) {
-    return channel_.SetCodeByName(codeName, code);
+    return store_.SetCodeByName(spNumber_, codeName, code);
 }
 
 void CDialogModifySerialPort::OnOK() {
@@ -162,8 +154,9 @@ void CDialogModifySerialPort::OnOK() {
 void CDialogModifySerialPort::OnListClick() { lastClickedRow_ = codes_->SelectedRow(); }
 
 void CDialogModifySerialPort::OnListDoubleClick() {
-    const int spNumber = EditSelectedCode<CDialogModifySPTxCode>(codes_, context_, this);
-    if (spNumber >= 0) LoadCodes(spNumber);
+    if (EditSelectedCode<CDialogModifySPTxCode>(codes_, spNumber_, context_, this)) {
+        LoadCodes(spNumber_);
+    }
 }
 
 void CDialogModifySerialPort::OnImport() {

@@ -3,9 +3,8 @@
 #include <QDialog>
 #include <string>
 
+#include "config/channel_store.h"
 #include "editors/channel_editor_context.h"
-#include "projector/config_serial_channel.h"
-#include "projector/serial_channel_operations.h"
 
 class QComboBox;
 class QLabel;
@@ -18,7 +17,7 @@ class ReportList;
 
 // "修改串口通道": the line settings, device name and ten send codes of one serial channel. Its
 // channel operations also serve the projector import, which fills the channel through them.
-class CDialogModifySerialPort : public QDialog, public projector::SerialChannelOperations {
+class CDialogModifySerialPort : public QDialog, public SerialChannelOperations {
     Q_OBJECT
   public:
     CDialogModifySerialPort(int spNumber, ChannelEditorContext context, QWidget* parent = nullptr);
@@ -60,7 +59,7 @@ class CDialogModifySerialPort : public QDialog, public projector::SerialChannelO
   private:
     int spNumber_;
     ChannelEditorContext context_;
-    projector::ConfigSerialChannel channel_;
+    ChannelStore store_;
     int lastClickedRow_ = -1;
 
     QLabel* number_;

@@ -8,7 +8,6 @@
 #include <algorithm>
 
 #include "config/config_db.h"
-#include "config/config_statements.h"
 #include "editors/code_format.h"
 #include "editors/editor_texts.h"
 #include "widgets/my_edit.h"
@@ -16,16 +15,14 @@
 
 namespace ketrel {
 
-CDialogModifyTxCode::CDialogModifyTxCode(const Table& table, std::string databasePath,
-                                         Notifier& notifier, int id, QString codeName,
-                                         const QString& code, QWidget* parent)
+CDialogModifyTxCode::CDialogModifyTxCode(ChannelKind kind, const char* title,
+                                         std::string databasePath, Notifier& notifier, int id,
+                                         QString codeName, const QString& code, QWidget* parent)
     : QDialog(parent),
-      table_(table),
-      databasePath_(std::move(databasePath)),
-      notifier_(notifier),
+      store_(kind, std::move(databasePath), notifier),
       id_(id),
       codeNameText_(std::move(codeName)) {
-    setWindowTitle(QString::fromUtf8(table.title));
+    setWindowTitle(QString::fromUtf8(title));
 
     codeName_ = new QLabel(codeNameText_, this);
     codeName_->setObjectName("static1100");
@@ -78,22 +75,21 @@ void CDialogModifyTxCode::OnClear() { code_->clear(); }
 void CDialogModifyTxCode::OnOK() {
     if (invalid_) return;  // the button is disabled; nothing else may save an invalid code
     const std::string code = FromQ(code_->text().trimmed());
-    ConfigDb(databasePath_, notifier_, texts::kOpenConfigEditorFailed)
-        .execute(table_.updateById, {code, id_}, table_.name);
+    store_.SetCode(id_, code);
     accept();
 }
 
 CDialogModifySPTxCode::CDialogModifySPTxCode(std::string databasePath, Notifier& notifier, int id,
                                              int spNumber, QString codeName, const QString& code,
                                              QWidget* parent)
-    : CDialogModifyTxCode({texts::kModifySPTxCodeTitle, sql::kUpdateSPTxCodeById, sql::kSPTxCode},
-                          std::move(databasePath), notifier, id, std::move(codeName), code, parent),
+    : CDialogModifyTxCode(ChannelKind::Serial, texts::kModifySPTxCodeTitle, std::move(databasePath),
+                          notifier, id, std::move(codeName), code, parent),
       spNumber_(spNumber) {}
 
 CDialogModifyIRTxCode::CDialogModifyIRTxCode(std::string databasePath, Notifier& notifier, int id,
                                              int irNumber, QString codeName, const QString& code,
                                              QWidget* parent)
-    : CDialogModifyTxCode({texts::kModifyIRTxCodeTitle, sql::kUpdateIRTxCodeById, sql::kIRTxCode},
+    : CDialogModifyTxCode(ChannelKind::Infrared, texts::kModifyIRTxCodeTitle,
                           std::move(databasePath), notifier, id, std::move(codeName), code, parent),
       irNumber_(irNumber) {}
 

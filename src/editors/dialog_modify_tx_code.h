@@ -4,6 +4,8 @@
 #include <QString>
 #include <string>
 
+#include "config/channel_store.h"
+
 class QLabel;
 class QPushButton;
 
@@ -38,18 +40,12 @@ class CDialogModifyTxCode : public QDialog {
     void OnOK();
 
   protected:
-    struct Table {
-        const char* title;
-        const char* updateById;  // statement setting Code by ID
-        const char* name;        // table named in a failure message
-    };
-    CDialogModifyTxCode(const Table& table, std::string databasePath, Notifier& notifier, int id,
-                        QString codeName, const QString& code, QWidget* parent);
+    CDialogModifyTxCode(ChannelKind kind, const char* title, std::string databasePath,
+                        Notifier& notifier, int id, QString codeName, const QString& code,
+                        QWidget* parent);
 
   private:
-    Table table_;
-    std::string databasePath_;
-    Notifier& notifier_;
+    ChannelStore store_;
     int id_;
     QString codeNameText_;
     bool invalid_ = false;

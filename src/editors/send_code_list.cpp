@@ -5,8 +5,6 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-#include "common/silent_notifier.h"
-#include "config/config_db.h"
 #include "editors/editor_texts.h"
 #include "widgets/qt_text.h"
 
@@ -31,20 +29,15 @@ QPushButton* MakeEditorOkButton(QWidget* parent) {
     return ok;
 }
 
-bool LoadSendCodes(ReportList* list, const std::string& databasePath, const char* select,
-                   int channel, const char* table) {
-    SilentNotifier silent;
-    const auto rows = ConfigDb(databasePath, silent, texts::kOpenConfigEditorFailed)
-                          .fetch(select, {channel}, table);
-    if (!rows) return false;
+bool LoadSendCodes(ReportList* list, const ChannelStore& store, int channel) {
+    const auto codes = store.LoadCodes(channel);
+    if (!codes) return false;
     list->setUpdatesEnabled(false);
     list->ClearRows();
-    for (const SqlRow& row : *rows) {
-        QStringList cells;
-        for (int c = 0; c < list->columnCount(); ++c) {
-            cells << (static_cast<std::size_t>(c) < row.size() ? ToQ(row[c]) : QString());
-        }
-        list->AddRow(cells);
+    for (const SendCodeRow& code : *codes) {
+        list->AddRow({QString::number(code.id), QString::number(code.channel), ToQ(code.name),
+                      ToQ(code.code)},
+                     code.id);
     }
     list->setUpdatesEnabled(true);
     return true;

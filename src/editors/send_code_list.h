@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "config/channel_store.h"
+
 #include "editors/channel_editor_context.h"
 #include "editors/code_format.h"
 #include "widgets/dialog_runner.h"
@@ -19,21 +21,20 @@ QGroupBox* MakeSendCodeGroup(QWidget* parent, const char* listName, ReportList*&
 // The editors' "确定": the default button, with the OK icon.
 QPushButton* MakeEditorOkButton(QWidget* parent);
 
-// Shows a channel's send codes. A database failure is not shown and leaves the list as it was:
-// false then.
-bool LoadSendCodes(ReportList* list, const std::string& databasePath, const char* select,
-                   int channel, const char* table);
+// Shows a channel's send codes, each row keyed by the code's ID. A database failure is not
+// shown and leaves the list as it was: false then.
+bool LoadSendCodes(ReportList* list, const ChannelStore& store, int channel);
 
-// Opens the code editor for the selected row: the channel number of the code when it was saved,
-// -1 when nothing was selected or the editor was cancelled.
+// Opens the code editor for the selected row of a channel's list: true when the code was saved,
+// false when nothing was selected or the editor was cancelled.
 template <class CodeDialog>
-int EditSelectedCode(ReportList* list, const ChannelEditorContext& context, QWidget* parent) {
+bool EditSelectedCode(ReportList* list, int channel, const ChannelEditorContext& context,
+                      QWidget* parent) {
     const int row = list->SelectedRow();
-    if (row < 0) return -1;
-    const int channel = LeadingInt(list->Text(row, 1));
-    CodeDialog dialog(context.databasePath, context.notifier, LeadingInt(list->Text(row, 0)),
-                      channel, list->Text(row, 2), list->Text(row, 3), parent);
-    return context.dialogs.run(dialog) == QDialog::Accepted ? channel : -1;
+    if (row < 0) return false;
+    CodeDialog dialog(context.databasePath, context.notifier, list->RowKey(row), channel,
+                      list->Text(row, 2), list->Text(row, 3), parent);
+    return context.dialogs.run(dialog) == QDialog::Accepted;
 }
 
 }  // namespace ketrel

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "common/notifier.h"
+#include "config/channel_store.h"
 #include "projector/device_library.h"
-#include "projector/serial_channel_operations.h"
 
 namespace ketrel::projector {
 

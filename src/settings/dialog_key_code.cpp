@@ -3,10 +3,6 @@
 #include <QVBoxLayout>
 #include <cstdio>
 
-#include "common/silent_notifier.h"
-#include "config/config_db.h"
-#include "config/config_image.h"
-#include "config/config_statements.h"
 #include "editors/code_format.h"
 #include "settings/dialog_modify_key_code.h"
 #include "widgets/dialog_runner.h"
@@ -42,24 +38,19 @@ CDialogKeyCode::CDialogKeyCode(std::string databasePath, Notifier& notifier, Dia
 void CDialogKeyCode::FillList() {
     keys_->SetColumnWidths({80, 120, 120, 120, 120, 120, 120});
     keys_->ClearRows();
-    SilentNotifier silent;
-    const auto rows = ConfigDb(databasePath_, silent, texts::kOpenConfigEditorFailed)
-                          .fetch(sql::kSelectKeyCode, sql::kKeyCode);
-    if (!rows) return;
-    for (const SqlRow& row : *rows) {
-        if (row.size() < 2 + keycode::kGroupCount) continue;
-        QStringList cells{ToQ(row[0]), ToQ(row[1])};
-        for (int k = 0; k < keycode::kGroupCount; ++k) {
-            cells << ToQ(keycode::DisplayText(keycode::Decode(row[2 + k])));
-        }
-        keys_->AddRow(cells);
+    const auto keys = KeyCodeStore(databasePath_, notifier_).LoadKeys();
+    if (!keys) return;
+    for (const KeyCodeRow& key : *keys) {
+        QStringList cells{QString::number(key.id), ToQ(key.name)};
+        for (const KeyCodeGroup& group : key.groups) cells << ToQ(keycode::DisplayText(group));
+        keys_->AddRow(cells, key.id);
     }
 }
 
 void CDialogKeyCode::OnListDoubleClick() {
     const int row = keys_->SelectedRow();
     if (row < 0) return;
-    CDialogModifyKeyCode editor(databasePath_, notifier_, LeadingInt(keys_->Text(row, 0)), this);
+    CDialogModifyKeyCode editor(databasePath_, notifier_, keys_->RowKey(row), this);
     dialogs_.run(editor);
     // Every change in the editor is already stored, and it only ever closes as cancelled: the
     // row may have changed whatever it returned.

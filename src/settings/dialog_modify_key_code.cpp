@@ -5,9 +5,6 @@
 #include <QLabel>
 #include <QLineEdit>
 
-#include "common/silent_notifier.h"
-#include "config/config_db.h"
-#include "config/config_statements.h"
 #include "widgets/qt_text.h"
 
 namespace ketrel {
@@ -52,10 +49,8 @@ CDialogModifyKeyCode::CDialogModifyKeyCode(std::string databasePath, Notifier& n
         grid->addWidget(codes_[k], k + 2, 3);
     }
 
-    SilentNotifier silent;
-    const auto rows = ConfigDb(databasePath_, silent, texts::kOpenConfigEditorFailed)
-                          .fetch(sql::kSelectKeyCodeById, {keyNumber_}, sql::kKeyCode);
-    loaded_ = rows && rows->size() == 1 && rows->front().size() >= 2 + keycode::kGroupCount;
+    const auto key = KeyCodeStore(databasePath_, notifier_).LoadKey(keyNumber_);
+    loaded_ = key.has_value();
     if (!loaded_) {
         // Without the stored row a change would overwrite the key's other groups with zeros.
         for (int k = 0; k < keycode::kGroupCount; ++k) {
@@ -63,10 +58,9 @@ CDialogModifyKeyCode::CDialogModifyKeyCode(std::string databasePath, Notifier& n
             codes_[k]->setEnabled(false);
         }
     } else {
-        const SqlRow& row = rows->front();
-        name_->setText(ToQ(row[1]));
+        name_->setText(ToQ(key->name));
+        groups_ = key->groups;
         for (int k = 0; k < keycode::kGroupCount; ++k) {
-            groups_[k] = keycode::Decode(row[2 + k]);
             // A channel digit beyond the table selects nothing (setCurrentIndex gives -1).
             channels_[k]->setCurrentIndex(
                 groups_[k].channel < channels_[k]->count() ? groups_[k].channel : -1);
@@ -100,12 +94,7 @@ void CDialogModifyKeyCode::OnCodeSelected(int k) {
 }
 
 void CDialogModifyKeyCode::Save() {
-    std::array<std::string, keycode::kGroupCount> stored;
-    for (int k = 0; k < keycode::kGroupCount; ++k) stored[k] = keycode::Encode(groups_[k]);
-    ConfigDb(databasePath_, notifier_, texts::kOpenConfigEditorFailed)
-        .execute(sql::kUpdateKeyCode,
-                 {stored[0], stored[1], stored[2], stored[3], stored[4], keyNumber_},
-                 sql::kKeyCode);
+    KeyCodeStore(databasePath_, notifier_).SaveGroups(keyNumber_, groups_);
 }
 
 }  // namespace ketrel

@@ -10,8 +10,7 @@
 #include <QVBoxLayout>
 
 #include "common/silent_notifier.h"
-#include "config/config_db.h"
-#include "config/config_statements.h"
+#include "config/channel_store.h"
 #include "editors/code_format.h"
 #include "editors/dialog_modify_infrared.h"
 #include "editors/dialog_modify_serial_port.h"
@@ -62,18 +61,16 @@ QPushButton* SettingsButton(const char* caption, QStyle::StandardPixmap icon, QW
     return button;
 }
 
-void FillChannelList(ReportList* list, const std::string& databasePath, const char* statement,
-                     const char* table) {
+void FillChannelList(ReportList* list, const std::string& databasePath, ChannelKind kind) {
     const int* w = CDialogSysSetting::kColumnWidths;
     list->SetColumnWidths({w[0], w[1], w[2], w[3]});
     list->setUpdatesEnabled(false);
     list->ClearRows();
     SilentNotifier silent;
-    if (const auto rows = ConfigDb(databasePath, silent).fetch(statement, table)) {
-        for (const SqlRow& row : *rows) {
-            QStringList cells;
-            for (std::size_t c = 0; c < 4; ++c) cells << (c < row.size() ? ToQ(row[c]) : "");
-            list->AddRow(cells);
+    if (const auto channels = ChannelStore(kind, databasePath, silent).LoadChannels()) {
+        for (const ChannelRow& c : *channels) {
+            list->AddRow({QString::number(c.number), ToQ(c.name), ToQ(c.protocol), ToQ(c.model)},
+                         c.number);
         }
     }
     list->setUpdatesEnabled(true);
@@ -152,18 +149,18 @@ void CDialogSysSetting::Attach(AppState& state, Notifier& notifier, DialogRunner
 
 void CDialogSysSetting::ReloadSerialList() {
     if (!state_) return;
-    FillChannelList(serialList_, state_->DatabasePath(), sql::kSelectSPChannel, sql::kSPChannel);
+    FillChannelList(serialList_, state_->DatabasePath(), ChannelKind::Serial);
 }
 
 void CDialogSysSetting::ReloadInfraredList() {
     if (!state_) return;
-    FillChannelList(infraredList_, state_->DatabasePath(), sql::kSelectIRChannel, sql::kIRChannel);
+    FillChannelList(infraredList_, state_->DatabasePath(), ChannelKind::Infrared);
 }
 
 void CDialogSysSetting::OnSerialListDoubleClick() {
     const int row = serialList_->SelectedRow();
     if (!state_ || row < 0) return;
-    CDialogModifySerialPort editor(LeadingInt(serialList_->Text(row, 0)),
+    CDialogModifySerialPort editor(serialList_->RowKey(row),
                                    {state_->DatabasePath(), state_->DevicesPath(), *notifier_,
                                     *dialogs_, [this] { ReloadSerialList(); }},
                                    this);
@@ -173,7 +170,7 @@ void CDialogSysSetting::OnSerialListDoubleClick() {
 void CDialogSysSetting::OnInfraredListDoubleClick() {
     const int row = infraredList_->SelectedRow();
     if (!state_ || row < 0) return;
-    CDialogModifyInfrared editor(LeadingInt(infraredList_->Text(row, 0)),
+    CDialogModifyInfrared editor(infraredList_->RowKey(row),
                                  {state_->DatabasePath(), state_->DevicesPath(), *notifier_,
                                   *dialogs_, [this] { ReloadInfraredList(); }},
                                  this);

@@ -35,9 +35,10 @@ void ReportList::SetColumnWidths(std::initializer_list<int> widths) {
 
 void ReportList::ClearRows() { setRowCount(0); }
 
-int ReportList::AddRow(const QStringList& cells) {
+int ReportList::AddRow(const QStringList& cells, int key) {
     const int row = rowCount();
     InsertRowAt(row, cells);
+    if (QTableWidgetItem* first = item(row, 0)) first->setData(Qt::UserRole, key);
     return row;
 }
 
@@ -51,6 +52,12 @@ void ReportList::InsertRowAt(int row, const QStringList& cells) {
 QString ReportList::Text(int row, int column) const {
     const QTableWidgetItem* cell = item(row, column);
     return cell ? cell->text() : QString();
+}
+
+int ReportList::RowKey(int row) const {
+    const QTableWidgetItem* first = item(row, 0);
+    const QVariant key = first ? first->data(Qt::UserRole) : QVariant();
+    return key.isValid() ? key.toInt() : -1;
 }
 
 int ReportList::SelectedRow() const {

@@ -21,12 +21,15 @@ class ReportList : public QTableWidget {
 
     void SetColumnWidths(std::initializer_list<int> widths);
     void ClearRows();
-    // Appends a row; returns its index.
-    int AddRow(const QStringList& cells);
+    // Appends a row; returns its index. key: what the row stands for (a channel's number, a
+    // code's ID), kept beside the cells so that it is never read back from their text.
+    int AddRow(const QStringList& cells, int key = -1);
     // Inserts a row in front of row (row = RowCount() appends).
     void InsertRowAt(int row, const QStringList& cells);
     int RowCount() const { return rowCount(); }
     QString Text(int row, int column) const;
+    // The row's key, -1 when it has none.
+    int RowKey(int row) const;
     // The selected row, or -1.
     int SelectedRow() const;
     void SelectRow(int row);

@@ -7,11 +7,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "config/channel_store.h"
 #include "dialog_fixture_files.h"
 #include "editor_fixture.h"
 #include "editors/dialog_import_projector.h"
 #include "editors/dialog_modify_serial_port.h"
-#include "projector/config_serial_channel.h"
 #include "projector/device_library.h"
 
 namespace ketrel::test {
@@ -50,7 +50,7 @@ class ImportDialogTest : public EditorFixture, public ::testing::WithParamInterf
 };
 
 TEST_P(ImportDialogTest, ListsBrandsModelsCodesAndProtocol) {
-    projector::ConfigSerialChannel channel(db.path, 1, notifier);
+    StoredSerialChannel channel(db.path, 1, notifier);
     const auto library = projector::MakeDeviceLibrary(devicesPath);
     CDialogImportProjector dialog(*library, notifier, channel, 1);
     ShowForMouse(dialog);
@@ -171,7 +171,7 @@ INSTANTIATE_TEST_SUITE_P(BothFormats, ImportDialogTest,
 TEST_F(EditorFixture, LibraryWithoutDevicesShowsItsMessage) {
     const std::string path = db.dir.file("DEVICES");
     RawCreate(path, "create table Brand(Brand text); insert into Brand values('Alpha');");
-    projector::ConfigSerialChannel channel(db.path, 1, notifier);
+    StoredSerialChannel channel(db.path, 1, notifier);
     const auto library = projector::MakeDeviceLibrary(path);
     CDialogImportProjector dialog(*library, notifier, channel, 1);
     if (dialog.brandList()->RowCount() > 0) {

@@ -7,8 +7,8 @@
 #include <functional>
 #include <map>
 
+#include "config/channel_store.h"
 #include "config/supplied_database.h"
-#include "projector/config_serial_channel.h"
 #include "projector/projector_import.h"
 #include "projector/projector_texts.h"
 #include "projector_test_support.h"
@@ -98,7 +98,7 @@ class ProjectorImportTest : public ::testing::TestWithParam<const char*> {
     RecordingNotifier notifier_;
     std::unique_ptr<DeviceLibraryReader> library_ = MakeDeviceLibrary(devices_);
     ProjectorImport import_{*library_, notifier_, kChannel};
-    ConfigSerialChannel channel_{config_, kChannel, notifier_};
+    StoredSerialChannel channel_{config_, kChannel, notifier_};
 };
 
 TEST_P(ProjectorImportTest, ImportWritesTheModelsCodesProtocolAndName) {
