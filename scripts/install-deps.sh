@@ -13,7 +13,7 @@ packages=(
     # user interface
     qt6-base-dev qt6-base-dev-tools libgl-dev qt6-serialport-dev qt6-translations-l10n
     # desktop actions: keys, display modes, power (D-Bus)
-    libx11-dev libxtst-dev libxrandr-dev libdbus-1-dev dbus-daemon
+    libx11-dev libxtst-dev libxrandr-dev libxcvt-dev libdbus-1-dev dbus-daemon
     # X11 tests and screenshots
     xvfb xauth x11-utils xdotool fonts-wqy-zenhei
     # the Debian package: CPack's dependency scan, and its checks

@@ -3,58 +3,31 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+
+#include <libxcvt/libxcvt.h>
 
 namespace ketrel {
 
 ModeTiming CvtTiming(int width, int height, double refresh) {
-    // The CVT formula with its default parameters, computed in the same precision as the
-    // reference generator so that the results match to the pixel.
-    constexpr double kMinVSyncAndBackPorchUs = 550.0;
-    constexpr int kMinVPorch = 3;
-    constexpr int kCellGranularity = 8;
-    constexpr int kHSyncPercent = 8;
-    constexpr int kClockStepKHz = 250;
-    constexpr double kMPrime = 600.0 * 128 / 256;
-    constexpr double kCPrime = (40.0 - 20) * 128 / 256 + 20;
-
+    // The same generator the X server and the desktop tools use, so the mode made here is the
+    // mode a user would make with them.
+    const std::unique_ptr<libxcvt_mode_info, decltype(&std::free)> info(
+        libxcvt_gen_mode_info(width, height, static_cast<float>(refresh), false, false),
+        &std::free);
     ModeTiming t;
-    t.width = width - width % kCellGranularity;
-    t.height = height;
-
-    int vSync = 10;  // any other aspect ratio
-    if (height % 3 == 0 && height * 4 / 3 == width) {
-        vSync = 4;
-    } else if (height % 9 == 0 && height * 16 / 9 == width) {
-        vSync = 5;
-    } else if (height % 10 == 0 && height * 16 / 10 == width) {
-        vSync = 6;
-    } else if ((height % 4 == 0 && height * 5 / 4 == width) ||
-               (height % 9 == 0 && height * 15 / 9 == width)) {
-        vSync = 7;
-    }
-
-    const float hPeriod = static_cast<float>(1000000.0 / refresh - kMinVSyncAndBackPorchUs) /
-                          static_cast<float>(height + kMinVPorch);
-    int vSyncAndBackPorch = static_cast<int>(kMinVSyncAndBackPorchUs / hPeriod) + 1;
-    if (vSyncAndBackPorch < vSync + kMinVPorch) vSyncAndBackPorch = vSync + kMinVPorch;
-    t.vTotal = height + vSyncAndBackPorch + kMinVPorch;
-
-    float blankPercent = static_cast<float>(kCPrime - kMPrime * hPeriod / 1000.0);
-    if (blankPercent < 20) blankPercent = 20;
-    int hBlank = static_cast<int>(t.width * blankPercent / (100.0 - blankPercent));
-    hBlank -= hBlank % (2 * kCellGranularity);
-    t.hTotal = t.width + hBlank;
-    t.hSyncEnd = t.width + hBlank / 2;
-    t.hSyncStart = t.hSyncEnd - (t.hTotal * kHSyncPercent) / 100;
-    t.hSyncStart += kCellGranularity - t.hSyncStart % kCellGranularity;
-    t.vSyncStart = height + kMinVPorch;
-    t.vSyncEnd = t.vSyncStart + vSync;
-
-    int clockKHz = static_cast<int>(t.hTotal * 1000.0 / hPeriod);
-    clockKHz -= clockKHz % kClockStepKHz;
-    t.dotClock = static_cast<unsigned long>(clockKHz) * 1000;
-    t.hSyncPositive = false;
-    t.vSyncPositive = true;
+    if (!info) return t;
+    t.width = static_cast<int>(info->hdisplay);
+    t.height = static_cast<int>(info->vdisplay);
+    t.dotClock = static_cast<unsigned long>(info->dot_clock) * 1000;  // kHz to Hz
+    t.hSyncStart = info->hsync_start;
+    t.hSyncEnd = info->hsync_end;
+    t.hTotal = info->htotal;
+    t.vSyncStart = info->vsync_start;
+    t.vSyncEnd = info->vsync_end;
+    t.vTotal = info->vtotal;
+    t.hSyncPositive = (info->mode_flags & LIBXCVT_MODE_FLAG_HSYNC_POSITIVE) != 0;
+    t.vSyncPositive = (info->mode_flags & LIBXCVT_MODE_FLAG_VSYNC_POSITIVE) != 0;
 
     char name[64];
     std::snprintf(name, sizeof name, "%dx%d_%.2f", width, height, refresh);
