@@ -11,7 +11,7 @@ export CCACHE_DIR="${CCACHE_DIR:-$HOME/.cache/ccache}"
 # Paths relative to the checkout, so another clone of the same code reuses the cache.
 export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 if [ ! -f build/build.ninja ]; then
-    cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release \
         -DCMAKE_CXX_COMPILER_LAUNCHER=ccache >/dev/null
 fi
 cmake --build build -j "$(nproc)"
