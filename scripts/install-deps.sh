@@ -9,7 +9,7 @@ packages=(
     # test and benchmark frameworks
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     # core libraries
-    libsqlite3-dev sqlite3 mdbtools-dev libglib2.0-dev
+    libsqlite3-dev sqlite3 mdbtools-dev libglib2.0-dev rapidjson-dev
     # user interface
     qt6-base-dev qt6-base-dev-tools libgl-dev qt6-serialport-dev qt6-translations-l10n
     # desktop actions: keys, display modes, power (D-Bus)

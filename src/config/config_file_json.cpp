@@ -1,5 +1,16 @@
 #include "config/config_file_json.h"
 
+// RapidJSON reads the text. Of the JSON libraries Debian packages it is the one whose event
+// (SAX) reader lets the program see where each value stands: the input stream's byte offset at
+// every event gives the line of every value, so a problem found long after reading still names
+// its line. It also checks UTF-8 as it reads.
+#include <rapidjson/encodings.h>
+#include <rapidjson/error/error.h>
+#include <rapidjson/memorystream.h>
+#include <rapidjson/reader.h>
+
+#include <algorithm>
+#include <charconv>
 #include <unordered_set>
 
 #include <cstdint>
@@ -9,325 +20,246 @@ namespace ketrel::json {
 
 namespace {
 
-// Length of the UTF-8 sequence starting at text[i] when it is well-formed, else 0.
-std::size_t Utf8SequenceLength(std::string_view text, std::size_t i) {
-    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-    const unsigned char b0 = byte(i);
-    if (b0 < 0x80) return 1;
-    std::size_t len = 0;
-    unsigned char lo = 0x80;
-    unsigned char hi = 0xBF;
-    if (b0 >= 0xC2 && b0 <= 0xDF) {
-        len = 2;
-    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-        len = 3;
-        if (b0 == 0xE0) lo = 0xA0;  // overlong
-        if (b0 == 0xED) hi = 0x9F;  // surrogates
-    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-        len = 4;
-        if (b0 == 0xF0) lo = 0x90;  // overlong
-        if (b0 == 0xF4) hi = 0x8F;  // beyond U+10FFFF
-    } else {
-        return 0;
-    }
-    if (i + len > text.size()) return 0;
-    if (byte(i + 1) < lo || byte(i + 1) > hi) return 0;
-    for (std::size_t k = 2; k < len; ++k) {
-        if (byte(i + k) < 0x80 || byte(i + k) > 0xBF) return 0;
-    }
-    return len;
+constexpr const char* kUnexpectedEnd = "文件意外结束";
+constexpr const char* kUnknownContent = "无法识别的内容";
+constexpr const char* kUnterminated = "文本没有结束的双引号";
+constexpr const char* kControlCharacter = "文本中有未转义的控制字符（换行须写作 \\n）";
+constexpr const char* kLoneSurrogate = "无效的 \\u 转义（孤立的代理项）";
+constexpr const char* kLeftOver = "文件中在数据之后还有多余的内容";
+
+struct Failure {
+    std::size_t offset = 0;
+    const char* message = nullptr;
+};
+
+// The value of four hexadecimal digits at text[at], or nothing.
+std::optional<std::uint32_t> Hex4(std::string_view text, std::size_t at) {
+    if (at + 4 > text.size()) return std::nullopt;
+    std::uint32_t out = 0;
+    const char* end = text.data() + at + 4;
+    const auto [stop, error] = std::from_chars(text.data() + at, end, out, 16);
+    if (stop != end || error != std::errc()) return std::nullopt;
+    return out;
 }
 
-void AppendUtf8(std::string& out, std::uint32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
-class Parser {
-  public:
-    explicit Parser(std::string_view text) : text_(text) {}
-
-    std::optional<Value> document(ParseError* error) {
-        // A byte order mark from an editor that adds one is no content.
-        if (text_.substr(0, 3) == "\xEF\xBB\xBF") advance(3);
-        skipSpace();
-        Value v;
-        if (!value(v, 0)) return report(error);
-        skipSpace();
-        if (pos_ < text_.size()) {
-            fail("文件中在数据之后还有多余的内容");
-            return report(error);
+// The place of the first lone low surrogate escape (\uDC00) of the text literal that begins at
+// the first quote from `from` on, before limit; npos when there is none.
+std::size_t LoneSurrogate(std::string_view text, std::size_t from, std::size_t limit) {
+    for (std::size_t i = text.find('"', from) + 1; i < limit && text[i] != '"';) {
+        if (text[i] != '\\') {
+            ++i;
+            continue;
         }
-        return v;
+        const bool u = i + 1 < limit && text[i + 1] == 'u';
+        const std::uint32_t unit = u ? Hex4(text, i + 2).value_or(0) : 0;
+        if (unit >= 0xDC00 && unit <= 0xDFFF) return i + 6;
+        i += unit >= 0xD800 && unit <= 0xDBFF ? 12 : (u ? 6 : 2);
     }
+    return std::string_view::npos;
+}
+
+// RapidJSON notices some faults past where they begin (after the first letters of a misspelt
+// word, at the backslash of an escape); the message names the place a person looks at: the
+// start of the word, the escape character, the hexadecimal digits. A byte 0 reads as the end of
+// the input to RapidJSON, so offsets before the true end are told apart from it.
+Failure Explain(rapidjson::ParseErrorCode code, std::size_t at, std::string_view text) {
+    using namespace rapidjson;
+    const bool atEnd = at >= text.size();
+    switch (code) {
+        case kParseErrorDocumentEmpty:
+        case kParseErrorValueInvalid:
+            while (at > 0 && (text[at - 1] == '-' || (text[at - 1] >= 'a' && text[at - 1] <= 'z')))
+                --at;
+            return {at, at >= text.size() ? kUnexpectedEnd : kUnknownContent};
+        case kParseErrorDocumentRootNotSingular:
+            return {at, kLeftOver};
+        case kParseErrorObjectMissName:
+            return {at, atEnd ? kUnexpectedEnd : "此处应为用双引号括起的名称"};
+        case kParseErrorObjectMissColon:
+            return {at, "名称后应为冒号"};
+        case kParseErrorObjectMissCommaOrCurlyBracket:
+            return {at, atEnd ? kUnexpectedEnd : "此处应为逗号或右花括号"};
+        case kParseErrorArrayMissCommaOrSquareBracket:
+            return {at, atEnd ? kUnexpectedEnd : "此处应为逗号或右方括号"};
+        case kParseErrorStringMissQuotationMark:
+            return {at, atEnd ? kUnterminated : kControlCharacter};
+        case kParseErrorStringEscapeInvalid:
+            if (atEnd || text[at] != '\\') return {at, kControlCharacter};
+            if (at + 1 >= text.size()) return {text.size(), kUnterminated};
+            return {at + 1, "无效的转义字符"};
+        case kParseErrorStringUnicodeEscapeInvalidHex:
+            // The escape's own digits, or those of the low half after a high surrogate.
+            return {Hex4(text, at + 2) ? at + 8 : at + 2, "无效的 \\u 转义"};
+        case kParseErrorStringUnicodeSurrogateInvalid:
+            return {text.substr(at + 6, 2) == "\\u" ? at + 12 : at + 6, kLoneSurrogate};
+        case kParseErrorStringInvalidEncoding:
+            return {at, "文本不是有效的 UTF-8 编码"};
+        case kParseErrorNumberMissFraction:
+        case kParseErrorNumberMissExponent:
+            return {at, "数字格式错误"};
+        case kParseErrorNumberTooBig:
+            return {at, "数字超出范围"};
+        default:
+            return {at, kUnknownContent};
+    }
+}
+
+// The reader's input: a copy of the text that RapidJSON decodes texts into in place. That way
+// the reader needs no stack of its own, whose first growth in the packaged version adds to a
+// null pointer, which Clang's sanitizer refuses. Reading past the end gives zeros, as RapidJSON's
+// own memory stream does, so a byte 0 in the text reads as its end.
+class InPlaceStream {
+  public:
+    using Ch = char;
+    explicit InPlaceStream(std::string& copy)
+        : head_(copy.data()), src_(head_), end_(head_ + copy.size()) {}
+
+    char Peek() const { return src_ == end_ ? '\0' : *src_; }
+    char Take() { return src_ == end_ ? '\0' : *src_++; }
+    std::size_t Tell() const { return static_cast<std::size_t>(src_ - head_); }
+
+    // A decoded text is never longer than its literal; only a cut one at the end of the input
+    // could be written past it.
+    char* PutBegin() { return dst_ = src_; }
+    void Put(char c) {
+        if (dst_ != end_) *dst_++ = c;
+    }
+    std::size_t PutEnd(const char* begin) const { return static_cast<std::size_t>(dst_ - begin); }
+    void Flush() {}
 
   private:
-    std::optional<Value> report(ParseError* error) {
-        if (error) *error = error_;
-        return std::nullopt;
+    char* head_;
+    char* src_;
+    char* end_;
+    char* dst_ = nullptr;
+};
+
+// Builds the tree from RapidJSON's events, with the line of every value, and refuses what the
+// library lets through: a name twice in one object, nesting deeper than kMaxDepth, and a lone
+// low surrogate escape (\uDC00), which the library turns into bytes that are no UTF-8.
+class TreeBuilder : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, TreeBuilder> {
+  public:
+    TreeBuilder(std::string_view text, std::size_t start, const InPlaceStream& in)
+        : text_(text), start_(start), in_(in), end_(start) {}
+
+    bool Null() {
+        place(Value::Type::Null);
+        return true;
+    }
+    bool Bool(bool b) {
+        place(Value::Type::Bool)->boolean = b;
+        return true;
+    }
+    // Numbers as written: RapidJSON gives their values, the text gives their digits.
+    bool Int(int) { return number(); }
+    bool Uint(unsigned) { return number(); }
+    bool Int64(std::int64_t) { return number(); }
+    bool Uint64(std::uint64_t) { return number(); }
+    bool Double(double) { return number(); }
+    bool String(const char* text, rapidjson::SizeType length, bool) {
+        if (!checkText(text, length)) return false;
+        place(Value::Type::String)->text.assign(text, length);
+        return true;
+    }
+    bool Key(const char* text, rapidjson::SizeType length, bool) {
+        if (!checkText(text, length)) return false;
+        name_.assign(text, length);
+        end_ = offset();
+        if (!open_.back().names.insert(name_).second) return fail(end_, "名称重复");
+        return true;
+    }
+    bool StartObject() { return start(Value::Type::Object); }
+    bool StartArray() { return start(Value::Type::Array); }
+    bool EndObject(rapidjson::SizeType) { return end(); }
+    bool EndArray(rapidjson::SizeType) { return end(); }
+
+    Value& root() { return root_; }
+    std::size_t lastEnd() const { return end_; }
+    const Failure& failure() const { return failure_; }
+
+  private:
+    struct Open {
+        Value* value;
+        std::unordered_set<std::string> names;  // an object's, looked up by hash
+    };
+
+    std::size_t offset() const { return start_ + in_.Tell(); }
+
+    // The line of text[at], counted on from the last one asked for (offsets only grow).
+    int lineAt(std::size_t at) {
+        for (; counted_ < at; ++counted_) line_ += text_[counted_] == '\n';
+        return line_;
     }
 
-    bool fail(const char* message) {
-        if (error_.message.empty()) error_ = {line_, column(), message};
+    bool fail(std::size_t at, const char* message) {
+        failure_ = {at, message};
         return false;
     }
 
-    int column() const { return static_cast<int>(pos_ - lineStart_) + 1; }
-
-    void advance(std::size_t n) { pos_ += n; }
-
-    void skipSpace() {
-        while (pos_ < text_.size()) {
-            const char c = text_[pos_];
-            if (c == '\n') {
-                ++pos_;
-                ++line_;
-                lineStart_ = pos_;
-            } else if (c == ' ' || c == '\t' || c == '\r') {
-                ++pos_;
+    // A new value of the given type where the reader stands: the document itself, the next
+    // item of an array or the value of the name just read.
+    Value* place(Value::Type type) {
+        end_ = offset();
+        Value* v = &root_;
+        if (!open_.empty()) {
+            Value& parent = *open_.back().value;
+            if (parent.isArray()) {
+                v = &parent.items.emplace_back();
             } else {
-                break;
+                parent.members.push_back(Value::Member{std::move(name_), Value()});
+                v = &parent.members.back().second;
             }
         }
+        v->type = type;
+        // Every event comes at the end of a token, and no token spans lines.
+        v->line = lineAt(end_ - 1);
+        return v;
     }
 
-    bool literal(std::string_view word) {
-        if (text_.substr(pos_, word.size()) != word) return fail("无法识别的内容");
-        advance(word.size());
+    bool number() {
+        // Between the last token and a number stand only white space, commas, colons and
+        // brackets.
+        const std::size_t from = text_.find_first_of("-0123456789", end_);
+        Value* v = place(Value::Type::Number);
+        v->text = std::string(text_.substr(from, end_ - from));
         return true;
     }
 
-    bool value(Value& v, int depth) {
-        if (pos_ >= text_.size()) return fail("文件意外结束");
-        v.line = line_;
-        switch (text_[pos_]) {
-            case '{':
-                return object(v, depth + 1);
-            case '[':
-                return array(v, depth + 1);
-            case '"':
-                v.type = Value::Type::String;
-                return string(v.text);
-            case 't':
-                v.type = Value::Type::Bool;
-                v.boolean = true;
-                return literal("true");
-            case 'f':
-                v.type = Value::Type::Bool;
-                return literal("false");
-            case 'n':
-                v.type = Value::Type::Null;
-                return literal("null");
-            default:
-                v.type = Value::Type::Number;
-                return number(v.text);
+    bool start(Value::Type type) {
+        if (open_.size() >= static_cast<std::size_t>(kMaxDepth)) {
+            return fail(offset() - 1, "嵌套层次太深");
         }
-    }
-
-    bool object(Value& v, int depth) {
-        if (depth > kMaxDepth) return fail("嵌套层次太深");
-        v.type = Value::Type::Object;
-        advance(1);
-        skipSpace();
-        if (pos_ < text_.size() && text_[pos_] == '}') {
-            advance(1);
-            return true;
-        }
-        // Looked up by hash: a file with a huge object must not take minutes to refuse.
-        std::unordered_set<std::string> names;
-        for (;;) {
-            skipSpace();
-            if (pos_ >= text_.size()) return fail("文件意外结束");
-            if (text_[pos_] != '"') return fail("此处应为用双引号括起的名称");
-            std::string name;
-            if (!string(name)) return false;
-            if (!names.insert(name).second) return fail("名称重复");
-            skipSpace();
-            if (pos_ >= text_.size() || text_[pos_] != ':') return fail("名称后应为冒号");
-            advance(1);
-            skipSpace();
-            Value member;
-            if (!value(member, depth)) return false;
-            v.members.push_back({std::move(name), std::move(member)});
-            skipSpace();
-            if (pos_ >= text_.size()) return fail("文件意外结束");
-            if (text_[pos_] == ',') {
-                advance(1);
-                continue;
-            }
-            if (text_[pos_] == '}') {
-                advance(1);
-                return true;
-            }
-            return fail("此处应为逗号或右花括号");
-        }
-    }
-
-    bool array(Value& v, int depth) {
-        if (depth > kMaxDepth) return fail("嵌套层次太深");
-        v.type = Value::Type::Array;
-        advance(1);
-        skipSpace();
-        if (pos_ < text_.size() && text_[pos_] == ']') {
-            advance(1);
-            return true;
-        }
-        for (;;) {
-            skipSpace();
-            Value item;
-            if (!value(item, depth)) return false;
-            v.items.push_back(std::move(item));
-            skipSpace();
-            if (pos_ >= text_.size()) return fail("文件意外结束");
-            if (text_[pos_] == ',') {
-                advance(1);
-                continue;
-            }
-            if (text_[pos_] == ']') {
-                advance(1);
-                return true;
-            }
-            return fail("此处应为逗号或右方括号");
-        }
-    }
-
-    bool hex4(std::uint32_t& out) {
-        if (pos_ + 4 > text_.size()) return fail("无效的 \\u 转义");
-        out = 0;
-        for (int i = 0; i < 4; ++i) {
-            const char c = text_[pos_ + static_cast<std::size_t>(i)];
-            std::uint32_t d = 0;
-            if (c >= '0' && c <= '9') {
-                d = static_cast<std::uint32_t>(c - '0');
-            } else if (c >= 'a' && c <= 'f') {
-                d = static_cast<std::uint32_t>(c - 'a' + 10);
-            } else if (c >= 'A' && c <= 'F') {
-                d = static_cast<std::uint32_t>(c - 'A' + 10);
-            } else {
-                return fail("无效的 \\u 转义");
-            }
-            out = out * 16 + d;
-        }
-        advance(4);
+        // A parent's items do not move while a child is open: only its last one is.
+        open_.push_back({place(type), {}});
         return true;
     }
 
-    bool string(std::string& out) {
-        advance(1);  // the opening quote
-        for (;;) {
-            if (pos_ >= text_.size()) return fail("文本没有结束的双引号");
-            const char c = text_[pos_];
-            if (c == '"') {
-                advance(1);
-                return true;
-            }
-            if (static_cast<unsigned char>(c) < 0x20) {
-                return fail("文本中有未转义的控制字符（换行须写作 \\n）");
-            }
-            if (c != '\\') {
-                const std::size_t len = Utf8SequenceLength(text_, pos_);
-                if (len == 0) return fail("文本不是有效的 UTF-8 编码");
-                out.append(text_.substr(pos_, len));
-                advance(len);
-                continue;
-            }
-            advance(1);
-            if (pos_ >= text_.size()) return fail("文本没有结束的双引号");
-            const char e = text_[pos_];
-            advance(1);
-            switch (e) {
-                case '"':
-                case '\\':
-                case '/':
-                    out += e;
-                    break;
-                case 'b':
-                    out += '\b';
-                    break;
-                case 'f':
-                    out += '\f';
-                    break;
-                case 'n':
-                    out += '\n';
-                    break;
-                case 'r':
-                    out += '\r';
-                    break;
-                case 't':
-                    out += '\t';
-                    break;
-                case 'u': {
-                    std::uint32_t cp = 0;
-                    if (!hex4(cp)) return false;
-                    if (cp >= 0xDC00 && cp <= 0xDFFF)
-                        return fail("无效的 \\u 转义（孤立的代理项）");
-                    if (cp >= 0xD800 && cp <= 0xDBFF) {
-                        std::uint32_t low = 0;
-                        if (text_.substr(pos_, 2) != "\\u") {
-                            return fail("无效的 \\u 转义（孤立的代理项）");
-                        }
-                        advance(2);
-                        if (!hex4(low)) return false;
-                        if (low < 0xDC00 || low > 0xDFFF) {
-                            return fail("无效的 \\u 转义（孤立的代理项）");
-                        }
-                        cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
-                    }
-                    AppendUtf8(out, cp);
-                    break;
-                }
-                default:
-                    pos_ -= 1;
-                    return fail("无效的转义字符");
-            }
-        }
+    bool end() {
+        end_ = offset();
+        open_.pop_back();
+        return true;
     }
 
-    bool number(std::string& out) {
-        const std::size_t start = pos_;
-        auto digits = [&] {
-            const std::size_t from = pos_;
-            while (pos_ < text_.size() && text_[pos_] >= '0' && text_[pos_] <= '9') ++pos_;
-            return pos_ - from;
-        };
-        if (pos_ < text_.size() && text_[pos_] == '-') ++pos_;
-        if (pos_ < text_.size() && text_[pos_] == '0') {
-            ++pos_;
-        } else if (digits() == 0) {
-            pos_ = start;
-            return fail("无法识别的内容");
-        }
-        if (pos_ < text_.size() && text_[pos_] == '.') {
-            ++pos_;
-            if (digits() == 0) return fail("数字格式错误");
-        }
-        if (pos_ < text_.size() && (text_[pos_] == 'e' || text_[pos_] == 'E')) {
-            ++pos_;
-            if (pos_ < text_.size() && (text_[pos_] == '+' || text_[pos_] == '-')) ++pos_;
-            if (digits() == 0) return fail("数字格式错误");
-        }
-        out = std::string(text_.substr(start, pos_ - start));
-        return true;
+    bool checkText(const char* text, rapidjson::SizeType length) {
+        if (IsValidUtf8(std::string_view(text, length))) return true;
+        const std::size_t at = LoneSurrogate(text_, end_, offset());
+        return fail(at != std::string_view::npos ? at : end_, kLoneSurrogate);
     }
 
     std::string_view text_;
-    std::size_t pos_ = 0;
-    std::size_t lineStart_ = 0;
+    std::size_t start_;  // where the reader began: after a byte order mark
+    const InPlaceStream& in_;
+    std::size_t end_;  // just after the last event's token
+    std::size_t counted_ = 0;
     int line_ = 1;
-    ParseError error_;
+    Value root_;
+    std::vector<Open> open_;
+    std::string name_;
+    Failure failure_;
+};
+
+struct NoOutput {
+    void Put(char) {}
 };
 
 }  // namespace
@@ -340,9 +272,50 @@ const Value* Value::find(std::string_view name) const {
 }
 
 std::optional<Value> Parse(std::string_view text, ParseError* error) {
-    return Parser(text).document(error);
+    // A byte order mark from an editor that adds one is no content.
+    const std::size_t start = text.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+    std::string copy(text.substr(start));
+    InPlaceStream in(copy);
+    TreeBuilder builder(text, start, in);
+    rapidjson::Reader reader;
+    constexpr unsigned kFlags = rapidjson::kParseInsituFlag | rapidjson::kParseValidateEncodingFlag;
+    const rapidjson::ParseResult result = reader.Parse<kFlags>(in, builder);
+    Failure failure;
+    if (result.Code() == rapidjson::kParseErrorTermination) {
+        failure = builder.failure();
+    } else if (result.IsError()) {
+        failure = Explain(result.Code(), start + result.Offset(), text);
+        // A lone surrogate escape goes unnoticed until its text ends; a fault later in the same
+        // text must not hide it.
+        const rapidjson::ParseErrorCode code = result.Code();
+        if (code == rapidjson::kParseErrorStringUnicodeEscapeInvalidHex ||
+            code == rapidjson::kParseErrorStringUnicodeSurrogateInvalid ||
+            code == rapidjson::kParseErrorStringEscapeInvalid ||
+            code == rapidjson::kParseErrorStringMissQuotationMark ||
+            code == rapidjson::kParseErrorStringInvalidEncoding) {
+            const std::size_t lone =
+                LoneSurrogate(text, builder.lastEnd(), start + result.Offset());
+            if (lone != std::string_view::npos) failure = {lone, kLoneSurrogate};
+        }
+    } else if (start + in.Tell() < text.size()) {
+        // The library stops at a byte 0 as at the end; anything from there on is left over.
+        failure = {start + in.Tell(), kLeftOver};
+    } else {
+        return std::move(builder.root());
+    }
+    if (error) {
+        const std::string_view before = text.substr(0, failure.offset);
+        const std::size_t lineStart = before.rfind('\n') + 1;  // 0 on the first line
+        const auto line = 1 + std::count(before.begin(), before.end(), '\n');
+        *error = {static_cast<int>(line), static_cast<int>(failure.offset - lineStart) + 1,
+                  failure.message};
+    }
+    return std::nullopt;
 }
 
+// Written by hand: the file's bytes must not change, and RapidJSON's writer would write \b and
+// \f in their short forms and DEL as it is, where the file has always had \u0008, \u000C and
+// \u007F.
 std::string Quote(std::string_view utf8) {
     std::string out;
     out.reserve(utf8.size() + 2);
@@ -379,10 +352,10 @@ std::string Quote(std::string_view utf8) {
 }
 
 bool IsValidUtf8(std::string_view text) {
-    for (std::size_t i = 0; i < text.size();) {
-        const std::size_t len = Utf8SequenceLength(text, i);
-        if (len == 0) return false;
-        i += len;
+    rapidjson::MemoryStream in(text.data(), text.size());
+    NoOutput out;
+    while (in.Tell() < text.size()) {
+        if (!rapidjson::UTF8<>::Validate(in, out)) return false;
     }
     return true;
 }

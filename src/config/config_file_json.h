@@ -9,8 +9,9 @@
 
 // Just enough JSON for the configuration file: a reader that keeps the order of object members
 // and the line of every value (so a problem can be shown where it is in the file), and the
-// quoting of a text for the writer. Text is UTF-8 throughout; anything that is not well-formed
-// UTF-8 is refused rather than passed on to the database.
+// quoting of a text for the writer. RapidJSON does the reading; this builds the tree with its
+// lines and says what is wrong, and where, in the file's own words. Text is UTF-8 throughout;
+// anything that is not well-formed UTF-8 is refused rather than passed on to the database.
 namespace ketrel::json {
 
 struct Value {

@@ -105,6 +105,34 @@ TEST_F(ConfigFileTest, ExportKeepsTheFileOrderOfTablesAndRows) {
     EXPECT_NE(text.find("\"version\": 1,"), std::string::npos);
 }
 
+// Rooms keep the file in version control: its layout, escapes and last newline stay as they are.
+TEST(ConfigFileFormat, WritesTheSameBytes) {
+    ConfigTables tables(2);
+    tables[0].name = "IRChannel";
+    tables[0].columns = {"IRNumber", "Model"};
+    tables[0].rows = {{"1", "空调\b\f\x7F\x01\"\\/\n\r\t"}, {"2", ""}};
+    tables[1].name = "Card";
+    tables[1].columns = {"ID"};
+    EXPECT_EQ(FormatConfigFile(tables), R"({
+  "format": "ketrel-config",
+  "version": 1,
+  "tables": {
+    "IRChannel": {
+      "columns": ["IRNumber", "Model"],
+      "rows": [
+        ["1", "空调\u0008\u000C\u007F\u0001\"\\/\n\r\t"],
+        ["2", ""]
+      ]
+    },
+    "Card": {
+      "columns": ["ID"],
+      "rows": []
+    }
+  }
+}
+)");
+}
+
 struct BadCase {
     const char* what;
     const char* from;  // text of the exported file to replace (first occurrence)

@@ -15,9 +15,16 @@ launcher=()
 if command -v ccache >/dev/null; then launcher=(ccache); fi
 mkdir -p "$out"
 
+# The configuration file's reader includes RapidJSON (rapidjson-dev); pkg-config gives no flag
+# where its headers are in the system's own include directory.
+if ! rapidjson_flags=$(pkg-config --cflags RapidJSON); then
+    echo "fuzz: RapidJSON not found: install rapidjson-dev (scripts/install-deps.sh)" >&2
+    exit 1
+fi
+# shellcheck disable=SC2054,SC2206
 flags=(-std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all
     -Wall -Wextra -Werror -Isrc
-    -Itests/fuzz)
+    -Itests/fuzz $rapidjson_flags)
 link_sources=(src/link/frame_dispatch.cpp src/link/info_lines.cpp src/platform/text_util.cpp
     src/platform/app_state.cpp src/platform/ini_file.cpp src/platform/safe_file.cpp)
 config_sources=(src/config/config_image.cpp src/config/config_db.cpp src/config/sqlite_limits.cpp)
