@@ -11,11 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "link/frame_dispatch.h"
-#include "link/receive_thread.h"
-#include "link/serial_link.h"
 #include "link/traffic_log.h"
-#include "platform/app_state.h"
+#include "link/unit_session.h"
 #include "unitsim/unit_simulator.h"
 
 namespace ketrel::bench {
@@ -49,11 +46,6 @@ class TimingActions : public NoPcActions {
     std::atomic<int> count{0};
 };
 
-class NoSink : public FrameSink {
-  public:
-    void infoLine(const std::string&, const std::string&) override {}
-};
-
 // The value below which p percent of the values lie.
 inline double Percentile(std::vector<double> v, int p) {
     std::sort(v.begin(), v.end());
@@ -75,31 +67,14 @@ inline double TimeOneFrame(sim::UnitSimulator& unit, TimingActions& actions) {
 }
 
 // The tray program's link: the serial port with its receive thread and frame dispatcher.
-class BenchLink {
-  public:
-    explicit BenchLink(PcActions& actions)
-        : dispatcher_(actions, sink_, path_),
-          receiver_(link.CommHandle(),
-                    [this](frame::Ring& ring) { return dispatcher_.DispatchUnitFrames(ring); }) {
-        link.AttachReceiver(&receiver_);
-        receiver_.start();
+struct BenchLink {
+    explicit BenchLink(PcActions& actions) : session(notifier, {.actions = &actions}) {
+        session.startReceiver();
     }
-    ~BenchLink() {
-        link.ClosePort();
-        receiver_.stop();
-        link.AttachReceiver(nullptr);
-    }
-    BenchLink(const BenchLink&) = delete;
-    BenchLink& operator=(const BenchLink&) = delete;
 
     QuietNotifier notifier;
-    SerialLink link{notifier};
-
-  private:
-    NoSink sink_;
-    SharedText path_;
-    FrameDispatcher dispatcher_;
-    ReceiveThread receiver_;
+    UnitSession session;
+    SerialLink& link = session.link();
 };
 
 // KETREL_BENCH_LOG=FILE runs a benchmark with the traffic log writing to FILE: the log, or

@@ -64,15 +64,11 @@ CMainFrame::CMainFrame(AppState& state, Notifier& notifier, DialogRunner& dialog
       executablePath_(options_.executablePath.empty() ? CurrentExecutablePath()
                                                       : options_.executablePath),
       trayAvailable_(options_.trayAvailable.value_or(QSystemTrayIcon::isSystemTrayAvailable())),
-      link_(notifier),
-      dispatcher_(actionsSlot_, sink_, state.OpenAppPathShared()),
-      receiver_(
-          link_.CommHandle(),
-          [this](frame::Ring& ring) { return dispatcher_.DispatchUnitFrames(ring); },
-          [this] {
-              QMetaObject::invokeMethod(
-                  this, [this] { OnPortLost(); }, Qt::QueuedConnection);
-          }) {
+      session_(notifier,
+               {.sink = &sink_, .openAppPath = &state.OpenAppPathShared(), .onPortLost = [this] {
+                    QMetaObject::invokeMethod(
+                        this, [this] { OnPortLost(); }, Qt::QueuedConnection);
+                }}) {
     setObjectName("CMainFrame");
     setWindowTitle(QString::fromUtf8(kCaption));
     setWindowIcon(icons::AppIcon());
@@ -92,12 +88,12 @@ CMainFrame::CMainFrame(AppState& state, Notifier& notifier, DialogRunner& dialog
     setMenuWidget(ribbon_);
 
     panes_ = new StatusPanes(statusBar());
-    link_.SetStatusView(panes_);
+    link().SetStatusView(panes_);
     connect(panes_, &StatusPanes::portChanged, this, [this] {
         panes_->setModel(QString());
         view_->sysSettingPage()->ClearTerminalInfo();
     });
-    link_.SetClock(clock_);
+    link().SetClock(clock_);
 
     outlook_ = new COutlookBar(this);
     addDockWidget(Qt::LeftDockWidgetArea, outlook_);
@@ -114,7 +110,7 @@ CMainFrame::CMainFrame(AppState& state, Notifier& notifier, DialogRunner& dialog
     view_->cardPage()->Attach(state_, notifier_, dialogs_);
     view_->sysSettingPage()->Attach(state_, notifier_, dialogs_);
     view_->sysSettingPage()->SetOptionsOpener([this] {
-        CDialogOption dialog(state_, link_, notifier_, this);
+        CDialogOption dialog(state_, link(), notifier_, this);
         dialog.SetStatusReporter(
             [this](const std::string& text) { panes_->setStatusText(ToQ(text)); });
         dialogs_.run(dialog);
@@ -149,11 +145,8 @@ CMainFrame::CMainFrame(AppState& state, Notifier& notifier, DialogRunner& dialog
 
 CMainFrame::~CMainFrame() {
     // Nothing may reach this window from the receive thread once it starts going away.
-    receiver_.stop();
-    // The link outlives the receive thread object among the members: let go of it first.
-    link_.AttachReceiver(nullptr);
-    link_.SetStatusView(nullptr);
-    link_.ClosePort();
+    link().SetStatusView(nullptr);
+    session_.stop();
 }
 
 QAction* CMainFrame::command(int id) const {
@@ -209,7 +202,7 @@ void CMainFrame::createCommands() {
     add(ID_TRAY_ABOUT, QStringLiteral("关于"), "ID_TRAY_ABOUT", nullptr, [this] { OnAbout(); });
     add(ID_TRAY_EXIT, QStringLiteral("退出程序"), "ID_TRAY_EXIT", nullptr,
         [this] { ExitProgram(); });
-    fileCommands_ = std::make_unique<ConfigFileCommands>(this, state_, notifier_, dialogs_, link_);
+    fileCommands_ = std::make_unique<ConfigFileCommands>(this, state_, notifier_, dialogs_, link());
     for (QAction* a : fileCommands_->actions()) commands_[a->data().toInt()] = a;
 
     styleMenu_ = new QMenu(QStringLiteral("样式"), this);
@@ -247,21 +240,17 @@ void CMainFrame::StartUp() {
     if (started_) return;
     started_ = true;
 
-    if (receiver_.start()) {
-        link_.AttachReceiver(&receiver_);
-    } else {
-        notifier_.show(texts::kReceiveThreadFailed, texts::kCaptionError, MessageIcon::Error);
-    }
+    session_.startReceiver();
     step(StartupStep::ReceiveThread);
 
     actions_ = options_.makeActions ? options_.makeActions() : CreateDesktopPcActions();
-    actionsSlot_.set(actions_.get());
+    session_.setActions(actions_.get());
     step(StartupStep::Displays);
 
     createTray();
     step(StartupStep::TrayIcon);
 
-    const bool portOpen = link_.ConnectCommPort(state_.PortName());
+    const bool portOpen = link().ConnectCommPort(state_.PortName());
     step(StartupStep::Port);
 
     if (!HasFirstRunMarker()) {
@@ -303,10 +292,10 @@ void CMainFrame::OnInfoTimerTick() {
         return;
     }
     // The user may have closed the port since start-up; an automatic request then stays quiet.
-    if (link_.IsOpen()) link_.SendCommand(frame::kGetInfo);
+    if (link().IsOpen()) link().SendCommand(frame::kGetInfo);
 }
 
-void CMainFrame::OnPortLost() { link_.IsOpen(); }
+void CMainFrame::OnPortLost() { link().IsOpen(); }
 
 void CMainFrame::OnInfoLine(const QString& key, const QString& value) {
     const std::string k = FromQ(key);
@@ -326,7 +315,7 @@ void CMainFrame::OnInfoLine(const QString& key, const QString& value) {
 }
 
 void CMainFrame::RequestUnitInfo() {
-    if (link_.PostCommand(frame::kGetInfo)) infoAnswerTimer_.start();
+    if (link().PostCommand(frame::kGetInfo)) infoAnswerTimer_.start();
 }
 
 void CMainFrame::showNotYetAvailable() {
@@ -345,27 +334,27 @@ void CMainFrame::runTransfer(const std::function<void()>& transfer) {
 }
 
 void CMainFrame::OnWriteConfiguration() {
-    runTransfer([this] { WriteConfiguration(link_, state_.DatabasePath(), notifier_, *panes_); });
+    runTransfer([this] { WriteConfiguration(link(), state_.DatabasePath(), notifier_, *panes_); });
 }
 
 void CMainFrame::OnWriteCards() {
-    runTransfer([this] { WriteCards(link_, state_.DatabasePath(), notifier_, *panes_); });
+    runTransfer([this] { WriteCards(link(), state_.DatabasePath(), notifier_, *panes_); });
 }
 
 void CMainFrame::OnPortSetup() {
-    CDialogSerialPortSetup dialog(state_, link_, notifier_, this);
+    CDialogSerialPortSetup dialog(state_, link(), notifier_, this);
     dialogs_.run(dialog);
 }
 
-void CMainFrame::OnTogglePort() { link_.ToggleCommPort(state_.PortName()); }
+void CMainFrame::OnTogglePort() { link().ToggleCommPort(state_.PortName()); }
 
 void CMainFrame::OnIotCommand(int commandId) {
     if (commandId == cmd::ID_BUTTON_GATEWAY) {
-        CDialogGateway dialog(link_, notifier_, this);
+        CDialogGateway dialog(link(), notifier_, this);
         dialogs_.run(dialog);
     } else if (commandId == cmd::ID_BUTTON_II_PLUG) {
         // The dialog starts not ready, so filling its controls writes nothing.
-        CDialogIIPlug dialog(link_, state_.DatabasePath(), notifier_, dialogs_, this);
+        CDialogIIPlug dialog(link(), state_.DatabasePath(), notifier_, dialogs_, this);
         dialogs_.run(dialog);
     } else {
         showNotYetAvailable();
@@ -417,14 +406,14 @@ void CMainFrame::ShowMainWindow() {
 }
 
 void CMainFrame::ExitProgram() {
-    if (link_.exchangeActive()) {
+    if (link().exchangeActive()) {
         // A menu that reaches the program over D-Bus can ask while an exchange holds the line:
         // end once it is over, not in the middle of it.
         QTimer::singleShot(100, this, &CMainFrame::ExitProgram);
         return;
     }
     exiting_ = true;
-    link_.ClosePort();
+    link().ClosePort();
     if (tray_) tray_->hide();
     QCoreApplication::quit();
 }

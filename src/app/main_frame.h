@@ -11,10 +11,8 @@
 
 #include "app/window_clock.h"
 #include "common/pc_actions.h"
-#include "link/frame_dispatch.h"
 #include "link/info_lines.h"
-#include "link/receive_thread.h"
-#include "link/serial_link.h"
+#include "link/unit_session.h"
 
 class QMenu;
 
@@ -55,7 +53,7 @@ struct FrameOptions {
 };
 
 // The main window: ribbon, navigation bar, the two pages, the status bar and the tray icon. It
-// owns the serial link and the receive thread for the whole run.
+// owns the session with the unit (the serial link and the receive thread) for the whole run.
 class CMainFrame : public QMainWindow {
     Q_OBJECT
   public:
@@ -82,9 +80,9 @@ class CMainFrame : public QMainWindow {
     QSystemTrayIcon* trayIcon() const { return tray_; }
     QMenu* trayMenu() const { return trayMenu_; }
     QMenu* styleMenu() const { return styleMenu_; }
-    SerialLink& link() { return link_; }
+    SerialLink& link() { return session_.link(); }
     ConfigFileCommands* fileCommands() const { return fileCommands_.get(); }
-    ReceiveThread& receiver() { return receiver_; }
+    ReceiveThread& receiver() { return session_.receiver(); }
     bool trayAvailable() const { return trayAvailable_; }
     bool autoRunChecked() const { return autoRunChecked_; }
     int infoTimerTicks() const { return infoTicks_; }
@@ -116,30 +114,6 @@ class CMainFrame : public QMainWindow {
     void closeEvent(QCloseEvent* event) override;
 
   private:
-    // Lets the receive thread run before the PC actions exist.
-    class ActionsSlot : public PcActions {
-      public:
-        void set(PcActions* target) { target_.store(target); }
-        void pressKey(PcKey key) override {
-            if (auto* t = target_.load()) t->pressKey(key);
-        }
-        void shutdown() override {
-            if (auto* t = target_.load()) t->shutdown();
-        }
-        void restart() override {
-            if (auto* t = target_.load()) t->restart();
-        }
-        void openProgram(const std::string& path) override {
-            if (auto* t = target_.load()) t->openProgram(path);
-        }
-        void setResolution(int width) override {
-            if (auto* t = target_.load()) t->setResolution(width);
-        }
-
-      private:
-        std::atomic<PcActions*> target_{nullptr};
-    };
-
     // Hands the unit's information lines to the window's thread without waiting for it.
     class WindowSink : public FrameSink {
       public:
@@ -183,13 +157,10 @@ class CMainFrame : public QMainWindow {
     bool exiting_ = false;
     bool started_ = false;
 
-    ActionsSlot actionsSlot_;
     std::unique_ptr<PcActions> actions_;
     WindowSink sink_{this};
     WindowClock clock_;
-    SerialLink link_;
-    FrameDispatcher dispatcher_;
-    ReceiveThread receiver_;
+    UnitSession session_;
     // Last, so it goes first: its log window lets go of the link while the link is still there.
     std::unique_ptr<ConfigFileCommands> fileCommands_;
 };

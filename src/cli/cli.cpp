@@ -17,11 +17,10 @@
 #include "cli/dry_run_actions.h"
 #include "cli/file_commands.h"
 #include "cli/json_report.h"
-#include "cli/link_session.h"
 #include "common/texts.h"
 #include "link/frame.h"
-#include "link/frame_dispatch.h"
 #include "link/info_lines.h"
+#include "link/unit_session.h"
 #include "platform/app_state.h"
 #include "platform/desktop_actions.h"
 #include "platform/text_util.h"
@@ -110,12 +109,11 @@ int RunInfo(AppState& state, const std::vector<std::string>& args, std::ostream&
         }
     }
     CliNotifier notifier(out, err, report);
-    NoPcActions actions;
     PrintingSink sink(out, "", report);
     std::optional<EndWithinASecond> ending;  // outlives the session: covers its stop
-    LinkSession session(state, notifier, actions, sink);
-    if (!session.start(state.PortName(), notifier)) return kExitFailed;
-    if (!session.link.PostCommand(frame::kGetInfo)) return kExitFailed;
+    UnitSession session(notifier, {.sink = &sink, .openAppPath = &state.OpenAppPathShared()});
+    if (!session.start(state.PortName())) return kExitFailed;
+    if (!session.link().PostCommand(frame::kGetInfo)) return kExitFailed;
     CatchInterrupts();
     const auto end = std::chrono::steady_clock::now() +
                      std::chrono::milliseconds(static_cast<long long>(seconds * 1000));
@@ -150,12 +148,14 @@ int RunListen(AppState& state, const std::vector<std::string>& args, std::ostrea
     }
     PrintingSink sink(out, dryRun ? "info " : "");
     std::optional<EndWithinASecond> ending;  // outlives the session: covers its stop
-    LinkSession session(state, notifier, *actions, sink);
-    if (!session.start(state.PortName(), notifier)) return kExitFailed;
+    UnitSession session(
+        notifier,
+        {.sink = &sink, .actions = actions.get(), .openAppPath = &state.OpenAppPathShared()});
+    if (!session.start(state.PortName())) return kExitFailed;
     CatchInterrupts();
     while (!g_interrupted) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        if (session.receiver.portLost()) {
+        if (session.receiver().portLost()) {
             ending.emplace(kExitFailed);
             notifier.show(texts::kPortInvalid, texts::kCaptionError, MessageIcon::Error);
             return kExitFailed;

@@ -10,13 +10,13 @@
 #include <ostream>
 
 #include "cli/cli_notifier.h"
-#include "cli/link_session.h"
 #include "common/texts.h"
 #include "config/config_db.h"
 #include "config/config_image.h"
 #include "config/config_texts.h"
 #include "config/config_transfer.h"
 #include "link/serial_link.h"
+#include "link/unit_session.h"
 #include "platform/app_state.h"
 #include "platform/safe_file.h"
 
@@ -129,10 +129,9 @@ int RunTransfer(AppState& state, const GlobalOptions& options, std::ostream& out
     ProgressAwareNotifier notifier(terminal, progress);
     // The receive thread runs as in the window, so what the unit reports meanwhile reaches the
     // report instead of being purged by the next command.
-    NoPcActions actions;
-    LinkSession session(state, notifier, actions, InfoLinesFor(report));
-    if (!session.start(state.PortName(), notifier)) return kExitFailed;
-    SerialLink& link = session.link;
+    UnitSession session(notifier, {.sink = report, .openAppPath = &state.OpenAppPathShared()});
+    if (!session.start(state.PortName())) return kExitFailed;
+    SerialLink& link = session.link();
     const bool ok = options.subcommand == "write-config"
                         ? WriteConfiguration(link, state.DatabasePath(), notifier, progress)
                         : WriteCards(link, state.DatabasePath(), notifier, progress);

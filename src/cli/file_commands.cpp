@@ -4,12 +4,12 @@
 #include <ostream>
 
 #include "cli/cli_notifier.h"
-#include "cli/link_session.h"
 #include "config/config_compare.h"
 #include "config/config_file.h"
 #include "config/config_file_texts.h"
 #include "link/serial_port.h"
 #include "link/traffic_log.h"
+#include "link/unit_session.h"
 #include "platform/app_state.h"
 #include "platform/text_util.h"
 
@@ -31,10 +31,9 @@ bool BadArguments(const GlobalOptions& options, std::size_t expected, std::ostre
 
 int RunCompare(AppState& state, std::ostream& out, std::ostream& err, JsonReport* report) {
     CliNotifier notifier(out, err, report);
-    NoPcActions actions;
-    LinkSession session(state, notifier, actions, InfoLinesFor(report));
-    if (!session.start(state.PortName(), notifier)) return kExitFailed;
-    const CompareResult result = CompareWithUnit(session.link, state.DatabasePath(), notifier);
+    UnitSession session(notifier, {.sink = report, .openAppPath = &state.OpenAppPathShared()});
+    if (!session.start(state.PortName())) return kExitFailed;
+    const CompareResult result = CompareWithUnit(session.link(), state.DatabasePath(), notifier);
     if (report) report->setComparison(result);
     switch (result.outcome) {
         case CompareOutcome::Equal:

@@ -95,14 +95,6 @@ bool TakesJson(const std::string& subcommand) {
            subcommand == "compare";
 }
 
-FrameSink& InfoLinesFor(JsonReport* report) {
-    struct Ignored : FrameSink {
-        void infoLine(const std::string&, const std::string&) override {}
-    };
-    static Ignored ignored;
-    return report ? *report : static_cast<FrameSink&>(ignored);
-}
-
 std::string WriteJson(const json::Value& value) {
     std::string out;
     Append(value, out);

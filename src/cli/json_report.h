@@ -49,10 +49,6 @@ class JsonReport : public FrameSink {
     json::Value unit_;
 };
 
-// Where a transfer or a comparison hands the unit's information lines: to the report, or without
-// --json nowhere, as when no receive thread ran beside them.
-FrameSink& InfoLinesFor(JsonReport* report);
-
 // The value as JSON text: strings made valid UTF-8 and escaped, everything on one line.
 std::string WriteJson(const json::Value& value);
 

@@ -7,9 +7,7 @@
 #include <string>
 
 #include "config_test_support.h"
-#include "link/frame_dispatch.h"
-#include "link/receive_thread.h"
-#include "link/serial_link.h"
+#include "link/unit_session.h"
 #include "platform/app_state.h"
 #include "recording_actions.h"
 #include "test_support.h"
@@ -25,14 +23,7 @@ class UnitLinkFixture : public ::testing::Test {
         ASSERT_TRUE(db.created);
         std::string error;
         ASSERT_TRUE(unit.start(&error)) << error;
-        link.AttachReceiver(&receiver);
-        ASSERT_TRUE(receiver.start());
-        ASSERT_TRUE(link.OpenCommPort(unit.portPath())) << link.PortFailureHint(unit.portPath());
-    }
-    void TearDown() override {
-        link.ClosePort();
-        receiver.stop();
-        link.AttachReceiver(nullptr);
+        ASSERT_TRUE(session.start(unit.portPath())) << link.PortFailureHint(unit.portPath());
     }
 
     // The receive thread is no longer paused and acts on the unit's frames again.
@@ -55,13 +46,12 @@ class UnitLinkFixture : public ::testing::Test {
     sim::UnitSimulator unit;
     RecordingNotifier notifier;
     RecordingProgress progress;
-    SerialLink link{notifier};
     SharedText openAppPath;
     RecordingActions actions;
-    FrameDispatcher dispatcher{actions, actions, openAppPath};
-    ReceiveThread receiver{link.CommHandle(), [this](frame::Ring& ring) {
-                               return dispatcher.DispatchUnitFrames(ring);
-                           }};
+    UnitSession session{notifier,
+                        {.sink = &actions, .actions = &actions, .openAppPath = &openAppPath}};
+    SerialLink& link = session.link();
+    ReceiveThread& receiver = session.receiver();
 
   private:
     int markers_ = 0;

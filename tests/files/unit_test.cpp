@@ -11,9 +11,7 @@
 #include "config/config_image.h"
 #include "config_test_support.h"
 #include "files_test_support.h"
-#include "link/frame_dispatch.h"
-#include "link/receive_thread.h"
-#include "link/serial_link.h"
+#include "link/unit_session.h"
 #include "platform/app_state.h"
 #include "unitsim/unit_simulator.h"
 
@@ -78,18 +76,9 @@ TEST_F(UnitTest, CompareAfterAWriteShowsNoDifferenceThenExactlyTheChangedCode) {
 
 TEST_F(UnitTest, AUnitThatDoesNotAnswerIsReportedAndTheReceiverRunsAgain) {
     test::RecordingNotifier notifier;
-    SerialLink link(notifier);
-    NoPcActions actions;
-    struct : FrameSink {
-        void infoLine(const std::string&, const std::string&) override {}
-    } sink;
-    SharedText openAppPath;
-    FrameDispatcher dispatcher(actions, sink, openAppPath);
-    ReceiveThread receiver(link.CommHandle(),
-                           [&](frame::Ring& ring) { return dispatcher.DispatchUnitFrames(ring); });
-    link.AttachReceiver(&receiver);
-    ASSERT_TRUE(receiver.start());
-    ASSERT_TRUE(link.OpenCommPort(unit.portPath()));
+    UnitSession session(notifier);
+    SerialLink& link = session.link();
+    ASSERT_TRUE(session.start(unit.portPath()));
 
     struct Case {
         sim::Faults faults;
@@ -107,11 +96,9 @@ TEST_F(UnitTest, AUnitThatDoesNotAnswerIsReportedAndTheReceiverRunsAgain) {
         EXPECT_EQ(result.outcome, CompareOutcome::Failed);
         EXPECT_TRUE(result.differences.empty());
         EXPECT_EQ(notifier.texts(), std::vector<std::string>{c.message});
-        EXPECT_EQ(receiver.pauseCount(), 0);
+        EXPECT_EQ(session.receiver().pauseCount(), 0);
     }
-    link.ClosePort();
-    receiver.stop();
-    link.AttachReceiver(nullptr);
+    session.stop();
 
     // From the command line: the same text on standard error, and a failure status.
     unit.setFaults(silent);

@@ -6,8 +6,7 @@
 #include <vector>
 
 #include "iot/smart_socket.h"
-#include "link/receive_thread.h"
-#include "link/serial_link.h"
+#include "link/unit_session.h"
 #include "test_clock.h"
 #include "test_support.h"
 #include "unitsim/unit_simulator.h"
@@ -41,12 +40,9 @@ class IotFixture : public ::testing::Test {
         iot::ProcessState() = iot::IoTProcessState{};
         std::string error;
         ASSERT_TRUE(unit.start(&error)) << error;
-        link.AttachReceiver(&receiver);
-        ASSERT_TRUE(receiver.start());
-        ASSERT_TRUE(link.ConnectCommPort(unit.portPath())) << link.PortFailureHint(unit.portPath());
+        ASSERT_TRUE(session.start(unit.portPath())) << link.PortFailureHint(unit.portPath());
         link.SetClock(clock);
     }
-    void TearDown() override { receiver.stop(); }
 
     // Sets the faults of the gateway and socket. The wait for a device that never answers, or
     // whose answer is in at once, runs out in a twentieth of its 4.7 s or 7.8 s.
@@ -78,8 +74,9 @@ class IotFixture : public ::testing::Test {
     sim::UnitSimulator unit;
     RecordingNotifier notifier;
     HurriedClock clock;
-    SerialLink link{notifier};
-    ReceiveThread receiver{link.CommHandle(), [](frame::Ring&) { return 0; }};
+    UnitSession session{notifier};
+    SerialLink& link = session.link();
+    ReceiveThread& receiver = session.receiver();
 };
 
 }  // namespace ketrel::test

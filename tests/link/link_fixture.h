@@ -4,10 +4,7 @@
 
 #include <memory>
 
-#include "link/frame_dispatch.h"
-#include "link/receive_thread.h"
-#include "link/serial_link.h"
-#include "platform/app_state.h"
+#include "link/unit_session.h"
 #include "recording_actions.h"
 #include "test_support.h"
 #include "unitsim/unit_simulator.h"
@@ -40,25 +37,20 @@ class LinkFixture : public ::testing::Test {
     void SetUp() override {
         std::string error;
         ASSERT_TRUE(unit.start(&error)) << error;
-        link.AttachReceiver(&receiver);
+        link.SetStatusView(&status);
     }
-    void TearDown() override { receiver.stop(); }
 
     void startReceiverAndOpen() {
-        ASSERT_TRUE(receiver.start());
-        ASSERT_TRUE(link.ConnectCommPort(unit.portPath())) << link.PortFailureHint(unit.portPath());
+        ASSERT_TRUE(session.start(unit.portPath())) << link.PortFailureHint(unit.portPath());
     }
 
     sim::UnitSimulator unit;
     RecordingNotifier notifier;
     RecordingStatus status;
-    SerialLink link{notifier, &status};
-    SharedText openAppPath;
     RecordingActions actions;
-    FrameDispatcher dispatcher{actions, actions, openAppPath};
-    ReceiveThread receiver{link.CommHandle(), [this](frame::Ring& ring) {
-                               return dispatcher.DispatchUnitFrames(ring);
-                           }};
+    UnitSession session{notifier, {.sink = &actions, .actions = &actions}};
+    SerialLink& link = session.link();
+    ReceiveThread& receiver = session.receiver();
 };
 
 }  // namespace ketrel::test

@@ -137,16 +137,10 @@ TEST(ReceiveThreadDeadlock, APauseAskedDuringADeliveryReturnsAtOnce) {
     sim::UnitSimulator unit;
     ASSERT_TRUE(unit.start());
     test::RecordingNotifier notifier;
-    SerialLink link(notifier);
-    SharedText path;
-    NoPcActions actions;
     BlockingSink sink;
-    FrameDispatcher dispatcher(actions, sink, path);
-    ReceiveThread receiver(link.CommHandle(),
-                           [&](frame::Ring& ring) { return dispatcher.DispatchUnitFrames(ring); });
-    link.AttachReceiver(&receiver);
-    ASSERT_TRUE(receiver.start());
-    ASSERT_TRUE(link.OpenCommPort(unit.portPath()));
+    UnitSession session(notifier, {.sink = &sink});
+    SerialLink& link = session.link();
+    ASSERT_TRUE(session.start(unit.portPath()));
     unit.sendFrame("Model=X");
     {
         std::unique_lock lock(sink.m);
@@ -162,7 +156,29 @@ TEST(ReceiveThreadDeadlock, APauseAskedDuringADeliveryReturnsAtOnce) {
     EXPECT_TRUE(returned) << "pausing must not wait for the delivery to end";
     paused.wait();
     link.ResumeReceiver();
-    receiver.stop();
+}
+
+// A stop while the unit is sending returns at once, and nothing is acted on after it; a start
+// whose port fails leaves no thread behind.
+TEST_F(ReceiveThreadTest, ASessionStopsMidReceiveAndAFailedStartLeavesNothingRunning) {
+    std::string burst;
+    for (int i = 0; i < 40; ++i) burst += sim::UnitSimulator::MakeFrame("ComputerPageDown");
+    auto sending = std::async(std::launch::async, [&] { unit.sendRaw(burst); });
+    ASSERT_TRUE(eventually(2));
+    auto stopped = std::async(std::launch::async, [&] { session.stop(); });
+    ASSERT_EQ(stopped.wait_for(2s), std::future_status::ready) << "the stop hangs";
+    const std::size_t handled = actions.count();
+    EXPECT_FALSE(receiver.running());
+    EXPECT_FALSE(link.CommHandle().isOpen());
+    sending.wait();
+    std::this_thread::sleep_for(50ms);
+    EXPECT_EQ(actions.count(), handled) << "a frame was acted on after the stop";
+
+    notifier.clear();
+    EXPECT_FALSE(session.start("/dev/ketrel-no-such-port"));
+    EXPECT_FALSE(receiver.running()) << "the failed start left the receive thread running";
+    ASSERT_EQ(notifier.texts().size(), 1u);
+    EXPECT_EQ(notifier.texts()[0].rfind(texts::kPortOpenFailed, 0), 0u) << notifier.texts()[0];
 }
 
 TEST_F(ReceiveThreadTest, ALostDeviceNeitherCrashesNorSpinsAndCanBeReopened) {

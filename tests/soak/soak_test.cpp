@@ -23,9 +23,7 @@
 #include "config/config_transfer.h"
 #include "config_test_support.h"
 #include "iot/gateway.h"
-#include "link/frame_dispatch.h"
-#include "link/receive_thread.h"
-#include "link/serial_link.h"
+#include "link/unit_session.h"
 #include "platform/app_state.h"
 #include "test_support.h"
 #include "unitsim/unit_simulator.h"
@@ -102,15 +100,12 @@ TEST(Soak, FramesDuringExchangesForMinutes) {
     ASSERT_TRUE(unit.start(&error)) << error;
     RecordingNotifier notifier;
     QuietProgress progress;
-    SerialLink link{notifier};
     SharedText camera(" /opt/camera ");
     CountingActions counted;
-    FrameDispatcher dispatcher{counted, counted, camera};
-    ReceiveThread receiver{link.CommHandle(),
-                           [&](frame::Ring& ring) { return dispatcher.DispatchUnitFrames(ring); }};
-    link.AttachReceiver(&receiver);
-    ASSERT_TRUE(receiver.start());
-    ASSERT_TRUE(link.OpenCommPort(unit.portPath()));
+    UnitSession session{notifier, {.sink = &counted, .actions = &counted, .openAppPath = &camera}};
+    SerialLink& link = session.link();
+    ReceiveThread& receiver = session.receiver();
+    ASSERT_TRUE(session.start(unit.portPath()));
     iot::Gateway gateway(link, notifier);
 
     // The port is the unit's to send on unless an exchange holds this lock.
@@ -240,8 +235,6 @@ TEST(Soak, FramesDuringExchangesForMinutes) {
     // The recorded message texts and the simulator's list of received lines grow a little; the
     // program's own structures must not.
     EXPECT_LE(endRss - warmRss, 2048) << "resident memory grew";
-
-    receiver.stop();
 }
 
 }  // namespace
