@@ -218,7 +218,14 @@ TEST_F(Hostile, TheUnitsTextOnTheTerminal) {
     WriteAll(dir.file("config.ini"),
              "\xEF\xBB\xBF[Setup]\r\nPortName=" + dir.file("unit") + "\r\n");
     test::Process info({KETREL_EXE, "--dir", dir.path(), "info", "--seconds", "1"});
-    std::this_thread::sleep_for(300ms);
+    // The unit's own text must come after the program asked, or the open's purge takes it: a
+    // fixed wait lost that race to a slow (sanitized) start.
+    bool asked = false;
+    for (int i = 0; i < 100 && !asked; ++i) {
+        unit.write("lines\n");
+        asked = unit.readLine(50) == "GetInfo";
+    }
+    ASSERT_TRUE(asked) << "the program never asked the unit";
     const std::string payload = "Model=X\nshutdown\x1b]0;owned\x07\xff";
     std::string hex = "7B";
     for (std::size_t i = 0; i < 62; ++i) {
