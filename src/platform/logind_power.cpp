@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 
+#include "platform/dbus_bus.h"
+
 namespace ketrel {
 
 namespace {
@@ -16,15 +18,6 @@ constexpr const char* kDefaultSystemBus = "unix:path=/var/run/dbus/system_bus_so
 constexpr int kCallTimeoutMs = 10000;
 // Frames that arrive while the bus is slow must not pile up without end.
 constexpr std::size_t kMaxQueued = 8;
-
-struct Error {
-    Error() { dbus_error_init(&e); }
-    ~Error() { dbus_error_free(&e); }
-    std::string text() const {
-        return std::string(e.name ? e.name : "") + (e.message ? std::string(": ") + e.message : "");
-    }
-    DBusError e;
-};
 
 const char* MethodOf(LogindPower::Action action) {
     return action == LogindPower::Action::PowerOff ? "PowerOff" : "Reboot";
@@ -68,33 +61,16 @@ std::string LogindPower::SystemBusAddress() {
 }
 
 std::string LogindPower::Call(const std::string& address, Action action, int timeoutMs) {
-    Error error;
-    // A private connection: closing it never takes another user's connection down, and a
-    // lost bus never ends the process (the shared one would exit on disconnect).
-    DBusConnection* bus = dbus_connection_open_private(address.c_str(), &error.e);
-    if (!bus) return error.text();
-    dbus_connection_set_exit_on_disconnect(bus, FALSE);
-    std::string result;
-    if (!dbus_bus_register(bus, &error.e)) {
-        result = error.text();
-    } else if (DBusMessage* call =
-                   dbus_message_new_method_call(kService, kPath, kInterface, MethodOf(action))) {
+    std::string error;
+    std::unique_ptr<DbusBus> bus = DbusBus::Open(address, &error);
+    if (!bus) return error;
+    DBusMessage* call = dbus_message_new_method_call(kService, kPath, kInterface, MethodOf(action));
+    if (call) {
         const dbus_bool_t interactive = FALSE;
         dbus_message_append_args(call, DBUS_TYPE_BOOLEAN, &interactive, DBUS_TYPE_INVALID);
-        DBusMessage* reply =
-            dbus_connection_send_with_reply_and_block(bus, call, timeoutMs, &error.e);
-        if (reply) {
-            dbus_message_unref(reply);
-        } else {
-            result = error.text();
-        }
-        dbus_message_unref(call);
-    } else {
-        result = "out of memory";
     }
-    dbus_connection_close(bus);
-    dbus_connection_unref(bus);
-    return result;
+    const DbusReply reply = bus->call(call, timeoutMs);
+    return reply ? std::string() : reply.why();
 }
 
 void LogindPower::run() {
