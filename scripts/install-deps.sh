@@ -16,6 +16,9 @@ packages=(
     libx11-dev libxtst-dev libxrandr-dev libxcvt-dev libdbus-1-dev dbus-daemon
     # X11 tests and screenshots
     xvfb xauth x11-utils xdotool fonts-wqy-zenhei
+    # Wayland tests: GNOME's compositor and KDE's (both run without a screen), KDE's display
+    # tool, and the Qt Wayland plugins of the test window (Qt 6) and of that tool (Qt 5)
+    mutter qt6-wayland kwin-wayland libkf5screen-bin qtwayland5
     # the Debian package: CPack's dependency scan, and its checks
     dpkg-dev file lintian
     # the fleet test

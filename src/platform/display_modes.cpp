@@ -38,9 +38,27 @@ ModeTiming CvtTiming(int width, int height, double refresh) {
 DisplayModes::DisplayModes(std::unique_ptr<RandrLayer> layer, std::ostream& err, std::string whyNot)
     : layer_(std::move(layer)), err_(err), whyNot_(std::move(whyNot)) {}
 
+DisplayModes::DisplayModes(std::unique_ptr<MonitorLayer> layer, std::ostream& err)
+    : monitors_(std::move(layer)), err_(err) {}
+
 void DisplayModes::EnumerateDisplays() {
     std::lock_guard lock(mutex_);
     devices_.clear();
+    if (monitors_) {
+        monitors::Desktop desktop;
+        std::string why;
+        if (!monitors_->read(desktop, why)) {
+            whyNot_ =
+                "display modes cannot be changed: the desktop could not be asked for its "
+                "displays at start (" +
+                why + ")";
+            return;
+        }
+        for (const auto& monitor : desktop.monitors) {
+            if (!monitor.mode.empty()) devices_.push_back(monitor.name);
+        }
+        return;
+    }
     randr::Screen screen;
     if (!layer_ || !layer_->read(screen, true)) return;
     for (const auto& output : screen.outputs) {
@@ -55,12 +73,52 @@ std::vector<std::string> DisplayModes::DisplayDevices() const {
 
 void DisplayModes::ApplyDisplayMode(std::size_t position, int width) {
     std::lock_guard lock(mutex_);
+    if (monitors_) {
+        applyToMonitors(position < devices_.size() ? devices_[position] : std::string(), {}, width);
+        return;
+    }
     if (!layer_) {
         warn(whyNot_.empty() ? "display modes cannot be changed here" : whyNot_);
         return;
     }
     if (position >= devices_.size()) return;
     apply(devices_[position], width);
+}
+
+void DisplayModes::SetResolution(int width) {
+    if (!monitors_) {
+        ApplyDisplayMode(0, width);
+        ApplyDisplayMode(1, width);
+        return;
+    }
+    std::lock_guard lock(mutex_);
+    applyToMonitors(devices_.size() > 0 ? devices_[0] : std::string(),
+                    devices_.size() > 1 ? devices_[1] : std::string(), width);
+}
+
+void DisplayModes::applyToMonitors(const std::string& first, const std::string& second, int width) {
+    if (!whyNot_.empty()) warn(whyNot_);
+    std::vector<std::string> names;
+    for (const auto& name : {first, second}) {
+        if (!name.empty()) names.push_back(name);
+    }
+    if (names.empty()) return;
+    monitors::Desktop desktop;
+    std::string why;
+    std::vector<std::string> skipped;
+    const std::string what = "cannot set the displays to " + std::to_string(width) + "x" +
+                             std::to_string(kHeight) + ": ";
+    if (!monitors_->read(desktop, why)) {
+        warn(what + "the compositor does not answer (" + why + ")");
+        return;
+    }
+    const bool changed = SetMonitorModes(desktop, names, width, kHeight, skipped);
+    // One line for all of them, so that a frame repeated says nothing new.
+    std::string said;
+    for (const auto& line : skipped) said += (said.empty() ? "" : "; ") + line;
+    if (!said.empty()) warn(said);
+    if (changed && !monitors_->apply(desktop, why))
+        warn(what + "the compositor refused (" + why + ")");
 }
 
 void DisplayModes::warn(const std::string& text) {

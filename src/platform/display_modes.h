@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/monitor_layout.h"
+
 namespace ketrel {
 
 // One display mode's timings, as the X server's RandR extension takes them.
@@ -84,6 +86,8 @@ class DisplayModes {
     // layer null: there is no display to change, and whyNot says why (written once, at the
     // first change asked for).
     DisplayModes(std::unique_ptr<RandrLayer> layer, std::ostream& err, std::string whyNot = {});
+    // The displays of a Wayland compositor, which keeps their layout itself.
+    DisplayModes(std::unique_ptr<MonitorLayer> layer, std::ostream& err);
 
     // Connected outputs that drive a picture, in the server's order. Done once at start-up;
     // the list is never refreshed.
@@ -91,17 +95,23 @@ class DisplayModes {
     std::vector<std::string> DisplayDevices() const;
 
     // The display at position (0 or 1) to width x 720, upright. Nothing happens when there is
-    // no display at that position; a mode the output lacks is made from standard timings; a
-    // change the server refuses is skipped.
+    // no display at that position; a mode the output lacks is made from standard timings (a
+    // Wayland compositor's displays keep theirs instead); a change the server refuses is skipped.
     void ApplyDisplayMode(std::size_t position, int width);
+    // The first two displays to width x 720. A compositor gets both in one change, so that
+    // displays that mirror each other change together.
+    void SetResolution(int width);
 
     static constexpr int kHeight = 720;
 
   private:
     bool apply(const std::string& outputName, int width);
+    // Empty names are displays that are not there.
+    void applyToMonitors(const std::string& first, const std::string& second, int width);
     void warn(const std::string& text);
 
     std::unique_ptr<RandrLayer> layer_;
+    std::unique_ptr<MonitorLayer> monitors_;
     std::ostream& err_;
     std::string whyNot_;
     mutable std::mutex mutex_;

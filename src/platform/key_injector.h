@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "common/pc_actions.h"
 
 namespace ketrel {
@@ -10,6 +12,8 @@ class KeyInjector {
     virtual ~KeyInjector() = default;
     // False when the events could not be sent.
     virtual bool pressAndRelease(PcKey key) = 0;
+    // Why the last key could not be sent, where the route knows more than that it failed.
+    virtual std::string failure() const { return {}; }
 };
 
 }  // namespace ketrel
