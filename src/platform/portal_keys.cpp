@@ -134,9 +134,9 @@ void PortalKeyInjector::setUp() {
     std::string token, reason;
     ReadRegularFile(tokenFile_, 4096, token, reason);
     DbusValue results;
-    if (!request("CreateSession", {}, {{"session_handle_token", "ketrel", 0, true}}, results)) {
-        return;
-    }
+    // A session made again after the desktop ended one needs a name of its own.
+    const std::string name = "ketrel" + std::to_string(requests_);
+    if (!request("CreateSession", {}, {{"session_handle_token", name, 0, true}}, results)) return;
     session_ = results.get("session_handle").text;
     std::vector<DbusOption> devices = {{"types", {}, kKeyboard, false},
                                        {"persist_mode", {}, kPersistUntilRevoked, false}};
@@ -149,7 +149,7 @@ void PortalKeyInjector::setUp() {
     }
     // Each token is good for one start; the next start needs the new one.
     const std::string next = results.get("restore_token").text;
-    if (!next.empty() && next != token) {
+    if (!tokenFile_.empty() && !next.empty() && next != token) {
         MakeParents(tokenFile_);
         if (!WriteFileWhole(tokenFile_, next, reason)) {
             fail("the portal's permission cannot be kept in " + tokenFile_ + ": " + reason);
