@@ -46,6 +46,15 @@ idle_link=$(sed -n 's/.*idle for [0-9.]* s: \([0-9.]*\)%.*/\1/p' "$work/link.txt
 latency_median=$(sed -n 's/.*median \([0-9]*\) us.*/\1/p' "$work/link.txt")
 latency_p99=$(sed -n 's/.*p99 \([0-9]*\) us.*/\1/p' "$work/link.txt")
 
+# --- frame to key press at a window on GNOME's Wayland compositor (when it is installed)
+wl_median=n/a
+wl_p99=n/a
+if command -v mutter >/dev/null && [ -x "$build/bench/latency_wayland_bench" ]; then
+    "$build/bench/latency_wayland_bench" 300 >"$work/wayland.txt" 2>&1 || true
+    wl_median=$(sed -n 's/^ *median \([0-9.]*\) ms.*/\1/p' "$work/wayland.txt")
+    wl_p99=$(sed -n 's/^ *p99 *\([0-9.]*\) ms.*/\1/p' "$work/wayland.txt")
+fi
+
 # --- the tray program: a private X server, home and unit
 exec 3< <(Xvfb -displayfd 1 -screen 0 1920x1080x24 -nolisten tcp 2>/dev/null)
 pids+=($!)
@@ -115,6 +124,10 @@ echo "| write-config with the traffic log on | $write_config_log ms | within 5% 
 echo "| write-cards, 340 cards, at 115200 baud (10 runs, median) | $write_cards ms | floor $write_cards_floor ms (200 ms of pauses + the bytes on the wire) | $(ratio "$write_cards" "$write_cards_floor") |"
 echo "| unit writes a frame → action, median | $latency_median µs | 2000 µs | $(ratio "$latency_median" 2000) |"
 echo "| same, p99 | $latency_p99 µs | 12000 µs | $(ratio "$latency_p99" 12000) |"
+if [ -n "$wl_median" ] && [ "$wl_median" != n/a ]; then
+    echo "| unit writes a frame → key press at a Wayland window (headless mutter), median | $wl_median ms | 2 ms | $(ratio "$wl_median" 2) |"
+    echo "| same, p99 | $wl_p99 ms | 12 ms | $(ratio "$wl_p99" 12) |"
+fi
 echo "| receive thread idle, port open | $idle_link% of one core | 0.5% | $(ratio "$idle_link" 0.5) |"
 echo "| ketrel running, idle, port open to the unit (20 s) | $idle_app% of one core | 0.5% | $(ratio "$idle_app" 0.5) |"
 echo "| ketrel start-up to the tray (window mapped) | $startup ms | | |"
