@@ -15,6 +15,7 @@
 
 #include "../tests/platform/link_harness.h"
 #include "../tests/platform/wayland_test_support.h"
+#include "key_latency.h"
 #include "platform/desktop_actions.h"
 
 using namespace ketrel;
@@ -68,15 +69,8 @@ int main(int argc, char** argv) {
         std::printf("no key arrived (%d frames)\n", frames);
         return 0;
     }
-    std::sort(micros.begin(), micros.end());
-    auto at = [&](double q) {
-        const auto index = static_cast<std::size_t>(q * static_cast<double>(micros.size() - 1));
-        return micros[index] / 1000.0;
-    };
     std::printf("frame to key press at a Qt window on headless mutter (%zu frames, %d lost)\n",
                 micros.size(), lost);
-    std::printf("  median %.3f ms  (target < 2 ms: %.2f of it)\n", at(0.5), at(0.5) / 2.0);
-    std::printf("  p99    %.3f ms  (bound 12 ms: %.2f of it)\n", at(0.99), at(0.99) / 12.0);
-    std::printf("  min %.3f ms  max %.3f ms\n", micros.front() / 1000.0, micros.back() / 1000.0);
+    bench::PrintKeyLatency(micros);
     return 0;
 }

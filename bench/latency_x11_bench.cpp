@@ -14,6 +14,7 @@
 
 #include "../tests/platform/link_harness.h"
 #include "../tests/platform/x11_test_support.h"
+#include "key_latency.h"
 #include "platform/desktop_actions.h"
 
 using namespace ketrel;
@@ -67,11 +68,6 @@ int main(int argc, char** argv) {
         std::printf("no key arrived (%d frames)\n", frames);
         return 0;
     }
-    std::sort(micros.begin(), micros.end());
-    auto at = [&](double q) {
-        const auto index = static_cast<std::size_t>(q * static_cast<double>(micros.size() - 1));
-        return micros[index] / 1000.0;
-    };
     std::printf("frame to KeyPress at the focused X11 window (%zu frames, %zu lost)\n",
                 micros.size(), lostAt.size());
     if (!lostAt.empty()) {
@@ -81,8 +77,6 @@ int main(int argc, char** argv) {
         for (int i : lostAt) std::printf(" %d", i);
         std::printf("\n");
     }
-    std::printf("  median %.3f ms  (target < 2 ms: %.2f of it)\n", at(0.5), at(0.5) / 2.0);
-    std::printf("  p99    %.3f ms  (bound 12 ms: %.2f of it)\n", at(0.99), at(0.99) / 12.0);
-    std::printf("  min %.3f ms  max %.3f ms\n", micros.front() / 1000.0, micros.back() / 1000.0);
+    bench::PrintKeyLatency(micros);
     return 0;
 }
