@@ -7,30 +7,11 @@
 #include <fstream>
 #include <sstream>
 
-#include "cli/cli.h"
 #include "config/config_image.h"
 #include "config_test_support.h"
 
 namespace ketrel {
 namespace {
-
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-Outcome RunCli(const std::string& dir, const std::string& port, const std::string& subcommand,
-               std::vector<std::string> args = {}) {
-    cli::GlobalOptions options;
-    options.dir = dir;
-    options.port = port;
-    options.subcommand = subcommand;
-    options.args = std::move(args);
-    std::ostringstream out, err;
-    const int status = cli::Run(options, out, err);
-    return {status, out.str(), err.str()};
-}
 
 std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -44,11 +25,11 @@ TEST(ConfigCli, ImageWritesTheRawBytesOrAHexDump) {
     ASSERT_TRUE(CompileConfigImage(ConfigDb(db.path, quiet), expected));
 
     const std::string file = db.dir.file("image.bin");
-    const Outcome written = RunCli(db.dir.path(), "", "image", {"--out", file});
+    const test::Outcome written = test::RunCli(db.dir.path(), "", "image", {"--out", file});
     EXPECT_EQ(written.status, 0) << written.err;
     EXPECT_EQ(ReadFile(file), std::string(expected.begin(), expected.end()));
 
-    const Outcome dump = RunCli(db.dir.path(), "", "image");
+    const test::Outcome dump = test::RunCli(db.dir.path(), "", "image");
     EXPECT_EQ(dump.status, 0) << dump.err;
     std::istringstream lines(dump.out);
     std::vector<std::string> all;
@@ -61,15 +42,16 @@ TEST(ConfigCli, ImageWritesTheRawBytesOrAHexDump) {
 
 TEST(ConfigCli, UsageAndFailures) {
     test::TempDir empty;
-    const Outcome noDatabase = RunCli(empty.path(), "", "image");
+    const test::Outcome noDatabase = test::RunCli(empty.path(), "", "image");
     EXPECT_EQ(noDatabase.status, 1);
     EXPECT_EQ(noDatabase.err, "sqlite3_open for config error!!!\n提取数据失败！\n");
     EXPECT_FALSE(std::filesystem::exists(empty.file("CONFIG")));
 
-    EXPECT_EQ(RunCli(empty.path(), "", "image", {"--out"}).status, 2);
-    EXPECT_EQ(RunCli(empty.path(), "", "write-config", {"now"}).status, 2);
+    EXPECT_EQ(test::RunCli(empty.path(), "", "image", {"--out"}).status, 2);
+    EXPECT_EQ(test::RunCli(empty.path(), "", "write-config", {"now"}).status, 2);
 
-    const Outcome noPort = RunCli(empty.path(), empty.file("no-such-port"), "write-cards");
+    const test::Outcome noPort =
+        test::RunCli(empty.path(), empty.file("no-such-port"), "write-cards");
     EXPECT_EQ(noPort.status, 1);
     EXPECT_EQ(noPort.err.rfind("端口无效或者被占用,请检查COM端口!\n", 0), 0u) << noPort.err;
 }

@@ -4,9 +4,11 @@
 #include <sqlite3.h>
 
 #include <mutex>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "cli/cli.h"
 #include "config/supplied_database.h"
 #include "test_support.h"
 
@@ -50,6 +52,22 @@ inline void InsertCards(const std::string& path, int count) {
     }
     sql += "COMMIT;";
     RawExec(path, sql);
+}
+
+// The command line run in-process, with what it printed.
+struct Outcome {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+inline Outcome RunCli(const std::string& dir, const std::string& port,
+                      const std::string& subcommand, std::vector<std::string> args = {}) {
+    const cli::GlobalOptions options{
+        .dir = dir, .port = port, .log = {}, .subcommand = subcommand, .args = std::move(args)};
+    std::ostringstream out, err;
+    const int status = cli::Run(options, out, err);
+    return {status, out.str(), err.str()};
 }
 
 // A temporary directory holding a fresh copy of the supplied database.

@@ -1,9 +1,6 @@
 // The write-config and write-cards subcommands against the simulated unit.
 #include <gtest/gtest.h>
 
-#include <sstream>
-
-#include "cli/cli.h"
 #include "config/config_file_json.h"
 #include "config_test_support.h"
 #include "unitsim/unit_simulator.h"
@@ -11,53 +8,16 @@
 namespace ketrel {
 namespace {
 
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-Outcome RunCli(const std::string& dir, const std::string& port, const std::string& subcommand,
-               std::vector<std::string> args = {}) {
-    cli::GlobalOptions options;
-    options.dir = dir;
-    options.port = port;
-    options.subcommand = subcommand;
-    options.args = std::move(args);
-    std::ostringstream out, err;
-    const int status = cli::Run(options, out, err);
-    return {status, out.str(), err.str()};
-}
-
-TEST(ConfigCli, TransfersReportTheirOutcome) {
-    sim::UnitSimulator unit;
-    ASSERT_TRUE(unit.start());
-    test::SuppliedDb db;
-    test::InsertCards(db.path, 3);
-
-    const Outcome config = RunCli(db.dir.path(), unit.portPath(), "write-config");
-    EXPECT_EQ(config.status, 0) << config.err;
-    EXPECT_EQ(config.out, "写配置成功，校验成功！\n");
-    EXPECT_EQ(config.err, "");
-
-    sim::Faults faults;
-    faults.errorAtBlock = 2;
-    unit.setFaults(faults);
-    const Outcome cards = RunCli(db.dir.path(), unit.portPath(), "write-cards");
-    EXPECT_EQ(cards.status, 1);
-    EXPECT_EQ(cards.out, "");
-    EXPECT_EQ(cards.err,
-              "写卡失败1！\n单元拒绝或没有确认第 3 块（共 8 "
-              "块）。请检查连接线和单元电源，然后重新写入。\n");
-}
-
-// With --json standard output holds one object a fleet tool reads; standard error keeps only the
-// error messages, as without it.
+// Without --json a transfer prints its message as it would show it; with --json standard output
+// holds one object a fleet tool reads, and standard error keeps only the error messages.
 TEST(ConfigCli, JsonReportsOutcomeUnitMessagesAndDifferences) {
     sim::UnitSimulator unit;
     ASSERT_TRUE(unit.start());
     test::SuppliedDb db;
     test::InsertCards(db.path, 3);
+    const test::Outcome plain = test::RunCli(db.dir.path(), unit.portPath(), "write-config");
+    EXPECT_EQ(plain.status, 0) << plain.err;
+    EXPECT_EQ(plain.out + "|" + plain.err, "写配置成功，校验成功！\n|");
     unit.setInfo("Model", "KT \"M4\"\t\xff");  // escaped, and valid UTF-8 for the reader
     const std::string refused =
         "写卡失败1！\n单元拒绝或没有确认第 3 块（共 8 块）。请检查连接线和单元电源，然后重新写入。";
@@ -84,7 +44,7 @@ TEST(ConfigCli, JsonReportsOutcomeUnitMessagesAndDifferences) {
         unit.setFaults(faults);
         std::vector<std::string> args(c.args.begin() + 1, c.args.end());
         args.push_back("--json");
-        const Outcome o = RunCli(db.dir.path(), unit.portPath(), c.args[0], args);
+        const test::Outcome o = test::RunCli(db.dir.path(), unit.portPath(), c.args[0], args);
         EXPECT_EQ(o.status, c.status);
         EXPECT_EQ(o.err, c.level == "error" ? c.message + "\n" : "");
         json::ParseError error;

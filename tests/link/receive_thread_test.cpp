@@ -24,21 +24,6 @@ class ReceiveThreadTest : public test::LinkFixture {
     }
 };
 
-TEST_F(ReceiveThreadTest, AFrameFromTheUnitActsOnce) {
-    unit.sendFrame("ComputerPageDown");
-    ASSERT_TRUE(eventually(1));
-    receiver.waitForPass();
-    EXPECT_EQ(actions.events(), Events{"key PageDown"});
-}
-
-TEST_F(ReceiveThreadTest, TheSameFrameReceivedTwiceActsTwice) {
-    unit.sendRaw(sim::UnitSimulator::MakeFrame("ComputerPageDown") +
-                 sim::UnitSimulator::MakeFrame("ComputerPageDown"));
-    ASSERT_TRUE(eventually(2));
-    receiver.waitForPass();
-    EXPECT_EQ(actions.events(), (Events{"key PageDown", "key PageDown"}));
-}
-
 TEST_F(ReceiveThreadTest, FramesTenStrayBytesApartAreBothHandled) {
     unit.sendRaw(sim::UnitSimulator::MakeFrame("ComputerPageUp") + std::string(10, 'x') +
                  sim::UnitSimulator::MakeFrame("ComputerPageDown"));
