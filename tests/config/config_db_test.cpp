@@ -117,20 +117,11 @@ struct FailureCase {
 
 TEST(ConfigDb, FailuresShowTheirMessagesAndCreateNothing) {
     const FailureCase cases[] = {
-        {"missing file, fetch", texts::kOpenConfigFailed, [](const std::string&) {}, true,
-         sql::kSelectSystemConfig, sql::kSystemConfig, "sqlite3_open for config error!!!", false},
         {"missing file, execute (card editor)", texts::kOpenCardFailed, [](const std::string&) {},
          false, sql::kDeleteAllCards, sql::kCard, "sqlite3_open for Card error!!!", false},
         {"not a database", texts::kOpenConfigFailed,
          [](const std::string& p) { std::ofstream(p) << "not a database at all, only text\n"; },
          true, sql::kSelectKeyCode, sql::kKeyCode, "sqlite3_get_table for KeyCode error!!!", true},
-        {"table missing, fetch", texts::kOpenConfigFailed,
-         [](const std::string& p) {
-             ASSERT_TRUE(CreateSuppliedDatabase(p));
-             RawExec(p, "drop table IRTxCode");
-         },
-         true, sql::kSelectIRTxCode, sql::kIRTxCode, "sqlite3_get_table for IRTxCode error!!!",
-         true},
         {"table missing, execute", texts::kOpenConfigEditorFailed,
          [](const std::string& p) {
              ASSERT_TRUE(CreateSuppliedDatabase(p));

@@ -186,32 +186,6 @@ TEST(ConfigImageCompiler, InfraredProtocolAndKeyCodes) {
     EXPECT_EQ(Hex(image, 1707, 5), "5A 23 00 00 FF");
 }
 
-TEST(ConfigImageCompiler, LoaderFailuresStopTheCompileAtTheFirst) {
-    struct Case {
-        const char* statements;
-        std::vector<std::string> messages;
-        std::size_t untouchedOffset;  // written only by a loader after the failing one
-    };
-    const Case cases[] = {
-        {"drop table SPTxCode", {"sqlite3_get_table for SPTxCode error!!!"}, 1336},
-        {"delete from IRTxCode where ID = 10", {"获取数据表格行数不正确!"}, 330},
-        {"drop table KeyCode", {"sqlite3_get_table for KeyCode error!!!"}, 1712},
-        {"insert into SystemConfig(Name, Value) values('Extra', '1')",
-         {"获取数据表格行数不正确!"},
-         1712},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.statements);
-        test::SuppliedDb db;
-        RawExec(db.path, c.statements);
-        test::RecordingNotifier notifier;
-        ConfigImage image{};
-        EXPECT_FALSE(CompileConfigImage(ConfigDb(db.path, notifier), image));
-        EXPECT_EQ(notifier.texts(), c.messages);
-        EXPECT_EQ(image[c.untouchedOffset], 0);
-    }
-}
-
 // --- The text parsers, on an image filled with a marker so that untouched bytes show.
 
 constexpr std::uint8_t kMark = 0xEE;

@@ -217,19 +217,6 @@ TEST_F(TransferTest, WithThePortClosedOnlyThePortMessageAppears) {
     EXPECT_EQ(receiver.pauseCount(), 0);
 }
 
-TEST_F(TransferTest, AnUnreadableDatabaseSendsNothing) {
-    const std::string missing = db.dir.file("absent/CONFIG");
-    EXPECT_FALSE(WriteConfiguration(link, missing, notifier, progress));
-    EXPECT_EQ(notifier.headlines(),
-              (Strings{"sqlite3_open for config error!!!", "提取数据失败！"}));
-    notifier.clear();
-    EXPECT_FALSE(WriteCards(link, missing, notifier, progress));
-    EXPECT_EQ(notifier.headlines(), (Strings{"sqlite3_open for config error!!!"}));
-    EXPECT_TRUE(progress.events().empty());
-    EXPECT_TRUE(unit.receivedLines().empty());
-    expectReceiverRuns();
-}
-
 TEST_F(TransferTest, CardsAreWrittenAndVerified) {
     test::InsertCards(db.path, 340);
     EXPECT_TRUE(WriteCards(link, db.path, notifier, progress));
