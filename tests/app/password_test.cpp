@@ -8,12 +8,8 @@
 #include "settings/dialog_password.h"
 #include "settings/password_gate.h"
 
-namespace ketrel {
+namespace ketrel::test {
 namespace {
-
-using test::RecordingNotifier;
-using test::ScriptedDialogRunner;
-using test::TempDir;
 
 class PasswordGateTest : public ::testing::Test {
   protected:
@@ -73,22 +69,16 @@ TEST_F(PasswordGateTest, WrongPasswordEmptiesTheFieldAndCancelStops) {
     EXPECT_EQ(s.EnteredPassword(), "");
     // A wrong one empties the field, an empty one leaves it as typed.
     EXPECT_EQ(fieldAfter, (std::vector<std::string>{"", "   ", ""}));
-    const auto messages = notifier.messages();
-    ASSERT_EQ(messages.size(), 3u);
-    EXPECT_EQ(messages[0].text, "密码错误,请重新输入!");
-    EXPECT_EQ(messages[0].caption, "错误");
-    EXPECT_EQ(messages[0].icon, MessageIcon::Error);
-    EXPECT_EQ(messages[1].text, "密码不能为空!");
-    EXPECT_EQ(messages[1].caption, "提示");
-    EXPECT_EQ(messages[1].icon, MessageIcon::Warning);
-    EXPECT_EQ(messages[2].text, "密码错误,请重新输入!");
+    const RecordingNotifier::Message wrong{"密码错误,请重新输入!", "错误", MessageIcon::Error};
+    EXPECT_EQ(notifier.messages(),
+              (std::vector<RecordingNotifier::Message>{
+                  wrong, {"密码不能为空!", "提示", MessageIcon::Warning}, wrong}));
 
     // The next gated action asks again, and a retry after a mistake is accepted.
-    fieldAfter.clear();
     answerWith({"wrong", "s3cret"});
     EXPECT_TRUE(PassPasswordGate(s, notifier, runner));
     EXPECT_EQ(runner.runs, 2);
 }
 
 }  // namespace
-}  // namespace ketrel
+}  // namespace ketrel::test

@@ -2,22 +2,40 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QComboBox>
+#include <QLabel>
 #include <QMenu>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QTest>
+#include <QTreeWidget>
 #include <algorithm>
+#include <deque>
 
 #include "app/command_ids.h"
-#include "card_test_support.h"
+#include "app/dialog_add_card.h"
+#include "app/dialog_card.h"
+#include "app/dialog_modify_card.h"
+#include "app/main_frame.h"
+#include "app/status_panes.h"
+#include "app/vardo_view.h"
+#include "app_test_support.h"
+#include "common/card_actions.h"
+#include "config/card_store.h"
+#include "config/config_db.h"
 #include "config/config_texts.h"
+#include "config/supplied_database.h"
+#include "platform/app_state.h"
+#include "platform/ini_file.h"
+#include "settings/dialog_password.h"
+#include "unitsim/unit_simulator.h"
+#include "widgets/my_edit.h"
 
-namespace ketrel {
+namespace ketrel::test {
 namespace {
 
-using Message = test::RecordingNotifier::Message;
-using CardPageTest = test::CardPageFixture;
-using test::PumpUntil;
+using Message = RecordingNotifier::Message;
+using Strings = std::vector<std::string>;
+using Cards = std::vector<CardRow>;
 
 const Message kEmpty{CDialogAddCard::kEmptyNumber, "错误", MessageIcon::Error};
 const Message kExists{CDialogAddCard::kNumberExists, "错误", MessageIcon::Error};
@@ -26,9 +44,126 @@ const Message kConfirmDelete{"确定要删除数据?", "警告", MessageIcon::Wa
 const Message kConfirmAll{"确定要全部删除？", "提示", MessageIcon::Question};
 const Message kNothing{"没有可删除的数据！", "提示", MessageIcon::Error};
 
+// Answers the confirmations in turn (yes once they run out) and records every message.
+class ScriptedNotifier : public RecordingNotifier {
+  public:
+    bool confirm(const std::string& text, const std::string& caption, MessageIcon icon) override {
+        show(text, caption, icon);
+        if (answers.empty()) return true;
+        const bool a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    std::deque<bool> answers;
+};
+
+// The program started beside the simulated unit with the supplied CONFIG; the card page.
+class CardPageTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::string error;
+        ASSERT_TRUE(unit.start(&error)) << error;
+        IniFile::write(dir.file("config.ini"), "Setup", "PortName", unit.portPath());
+        ASSERT_TRUE(CreateSuppliedDatabase(dir.file("CONFIG"), &error)) << error;
+        runner.answer = [this](QDialog& d) -> int {
+            if (auto* p = dynamic_cast<CDialogPassword*>(&d)) return onPassword(*p);
+            if (auto* a = dynamic_cast<CDialogAddCard*>(&d)) return onAdd(*a);
+            if (auto* m = dynamic_cast<CDialogModifyCard*>(&d)) return onModify(*m);
+            return QDialog::Rejected;
+        };
+    }
+
+    // A program start with that settings password (none when null), once the unit has answered
+    // the start-up information requests.
+    void start(const char* author = nullptr) {
+        if (author) IniFile::write(dir.file("config.ini"), "Setup", "Author", author);
+        state = std::make_unique<AppState>(dir.path());
+        FrameOptions o;
+        o.makeActions = [] { return std::make_unique<NoPcActions>(); };
+        o.executablePath = "/opt/ketrel/ketrel";
+        o.trayAvailable = true;
+        o.infoTimerIntervalMs = 20;
+        frame = std::make_unique<CMainFrame>(*state, notifier, runner, std::move(o));
+        frame->StartUp();
+        EXPECT_TRUE(PumpUntil([&] { return !frame->infoTimerActive() && model() == "KT-M4"; }));
+        page = frame->view()->cardPage();
+    }
+
+    std::string model() const {
+        return frame->statusPanes().label(StatusPanes::kModel)->text().toStdString();
+    }
+    // Every line the unit sent before this marker has been handled once the window shows it.
+    void settleUnitLines(const std::string& marker) {
+        unit.sendFrame("Model=" + marker);
+        ASSERT_TRUE(PumpUntil([&] { return model() == marker; }));
+    }
+
+    CardStore store() { return CardStore(dir.file("CONFIG"), notifier); }
+    Cards tableRows() { return store().LoadCards().value_or(Cards{}); }
+    void insert(const Cards& cards) {
+        for (const CardRow& c : cards) ASSERT_TRUE(store().InsertCard(c.number, c.enter, c.leave));
+        page->LoadCardList();
+    }
+
+    // The list as shown, one "number|enter|leave" per row.
+    Strings listed() const {
+        Strings out;
+        for (int i = 0; i < page->cardList()->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem* item = page->cardList()->topLevelItem(i);
+            out.push_back(
+                (item->text(0) + "|" + item->text(1) + "|" + item->text(2)).toStdString());
+        }
+        return out;
+    }
+    // What the list must show for the table as it is now.
+    Strings tableAsListed() {
+        Strings out;
+        for (const CardRow& r : tableRows()) {
+            out.push_back(r.number + "|" + CardActionText(r.enter) + "|" + CardActionText(r.leave));
+        }
+        return out;
+    }
+
+    // 添加卡 with the number typed or pasted, the two actions chosen, then 确定. Whether the
+    // dialog stayed open after 确定.
+    bool addCard(const std::string& number, int enter = 0, int leave = 0) {
+        bool open = false;
+        onAdd = [&](CDialogAddCard& d) {
+            d.show();
+            d.numberField()->setText(QString::fromStdString(number));
+            d.enterBox()->setCurrentIndex(enter);
+            d.leaveBox()->setCurrentIndex(leave);
+            d.OnOK();
+            open = d.isVisible();
+            return d.result();
+        };
+        page->OnAddCard();
+        onAdd = [](CDialogAddCard&) { return 0; };
+        return open;
+    }
+    void select(const std::string& number) {
+        const auto found =
+            page->cardList()->findItems(QString::fromStdString(number), Qt::MatchExactly, 0);
+        ASSERT_EQ(found.size(), 1) << number;
+        page->cardList()->setCurrentItem(found.front());
+    }
+
+    UserDirs dirs;
+    TempDir dir;
+    sim::UnitSimulator unit;
+    std::unique_ptr<AppState> state;
+    ScriptedNotifier notifier;
+    ScriptedDialogRunner runner;
+    std::function<int(CDialogPassword&)> onPassword = [](CDialogPassword&) { return 0; };
+    std::function<int(CDialogAddCard&)> onAdd = [](CDialogAddCard&) { return 0; };
+    std::function<int(CDialogModifyCard&)> onModify = [](CDialogModifyCard&) { return 0; };
+    std::unique_ptr<CMainFrame> frame;
+    CDialogCard* page = nullptr;
+};
+
 TEST_F(CardPageTest, AddStoresOnlyANewDecimalNumber) {
     start();
-    ASSERT_TRUE(addCard("1001", 1, 2));
+    ASSERT_FALSE(addCard("1001", 1, 2));
     struct Case {
         std::string typed;
         std::vector<Message> messages;
@@ -53,48 +188,19 @@ TEST_F(CardPageTest, AddStoresOnlyANewDecimalNumber) {
         notifier.clear();
         auto expected = tableRows();
         if (!c.stored.empty()) expected.push_back({c.stored, 7, 8});
-        bool openAfterOk = false;
-        onAdd = [&](CDialogAddCard& d) {
-            d.show();
-            d.numberField()->setText(QString::fromStdString(c.typed));
-            d.enterBox()->setCurrentIndex(7);
-            d.leaveBox()->setCurrentIndex(8);
-            d.OnOK();
-            openAfterOk = d.isVisible();
-            return d.result();
-        };
-        page->OnAddCard();
+        EXPECT_EQ(addCard(c.typed, 7, 8), c.stored.empty());
         EXPECT_EQ(notifier.messages(), c.messages);
         EXPECT_EQ(tableRows(), expected);
-        EXPECT_EQ(openAfterOk, c.stored.empty());
         EXPECT_EQ(listed(), tableAsListed());
     }
     EXPECT_EQ(listed().back(), "4294967295|门锁开|门锁关");
-}
 
-TEST_F(CardPageTest, NumberFieldTakesDigitsAloneWhetherTypedOrPasted) {
+    // The number field takes digits alone, whether typed or pasted.
     CDialogAddCard d(dir.file("CONFIG"), notifier);
     QTest::keyClicks(d.numberField(), "1a2 B3");
     QGuiApplication::clipboard()->setText("45x");
     d.numberField()->paste();
     EXPECT_EQ(d.numberField()->text(), "123");
-}
-
-// The columns are wider than the list: with rows it scrolls sideways, empty it has nothing to.
-TEST_F(CardPageTest, EmptyListHasNoHorizontalScrollBar) {
-    start();
-    page->cardList()->setFixedWidth(400);
-    frame->view()->ShowPage(CVardoView::kCardPage);
-    frame->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
-    const QScrollBar* bar = page->cardList()->horizontalScrollBar();
-    for (int cards : {0, 1, 0}) {
-        store().DeleteAllCards();
-        if (cards) store().InsertCard("1", 0, 0);
-        page->LoadCardList();
-        QTest::qWait(20);
-        EXPECT_EQ(bar->isVisible(), cards > 0) << cards;
-    }
 }
 
 TEST(EditMenuTest, EntriesAreEnabledOnlyWhereTheyCanAct) {
@@ -134,8 +240,7 @@ TEST_F(CardPageTest, SwipeFillsTheNumberOnlyWhileTheAddDialogIsOpen) {
     start();
     unit.swipeCard("1111");
     settleUnitLines("before");
-
-    std::vector<std::string> seen;  // the field at opening, then after the swipe
+    Strings seen;  // the field at opening, then after the swipe
     onAdd = [&](CDialogAddCard& d) {
         seen.push_back(d.numberField()->text().toStdString());
         d.numberField()->setText("99");
@@ -146,8 +251,8 @@ TEST_F(CardPageTest, SwipeFillsTheNumberOnlyWhileTheAddDialogIsOpen) {
         return d.result();
     };
     page->OnAddCard();
-    EXPECT_EQ(seen, (std::vector<std::string>{"", "3053346321"}));
-    EXPECT_EQ(tableRows(), (std::vector<CardRow>{{"3053346321", 0, 0}}));
+    EXPECT_EQ(seen, (Strings{"", "3053346321"}));
+    EXPECT_EQ(tableRows(), (Cards{{"3053346321", 0, 0}}));
     EXPECT_EQ(listed(), tableAsListed());
 
     // Closed again: a swipe reaches no field, and the next dialog opens empty.
@@ -160,7 +265,7 @@ TEST_F(CardPageTest, SwipeFillsTheNumberOnlyWhileTheAddDialogIsOpen) {
         return int(QDialog::Rejected);
     };
     page->OnAddCard();
-    EXPECT_EQ(seen, std::vector<std::string>{""});
+    EXPECT_EQ(seen, Strings{""});
 }
 
 TEST_F(CardPageTest, DeleteAllAsksTwiceAndSaysWhenThereIsNothing) {
@@ -179,9 +284,7 @@ TEST_F(CardPageTest, DeleteAllAsksTwiceAndSaysWhenThereIsNothing) {
     start();
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.cards << " cards, " << c.answers.size() << " answers");
-        for (int i = static_cast<int>(tableRows().size()); i < c.cards; ++i) {
-            ASSERT_TRUE(addCard(std::to_string(500 + i), i, i));
-        }
+        if (c.cards && tableRows().empty()) insert({{"500", 0, 0}, {"501", 1, 1}});
         notifier.clear();
         notifier.answers = c.answers;
         page->OnDeleteAll();
@@ -193,11 +296,8 @@ TEST_F(CardPageTest, DeleteAllAsksTwiceAndSaysWhenThereIsNothing) {
 
 TEST_F(CardPageTest, CancelledPasswordChangesNothingAndEditNeedsNone) {
     start("s3cret");
-    ASSERT_TRUE(store().InsertCard("77", 1, 1));
-    ASSERT_TRUE(store().InsertCard("88", 2, 2));
-    page->LoadCardList();
+    insert({{"77", 1, 1}, {"88", 2, 2}});
     select("77");
-
     int asked = 0;
     onPassword = [&](CDialogPassword&) {
         ++asked;
@@ -212,22 +312,20 @@ TEST_F(CardPageTest, CancelledPasswordChangesNothingAndEditNeedsNone) {
     EXPECT_EQ(tableRows().size(), 2u);
 
     onModify = [&](CDialogModifyCard& d) {
-        d.enterBox()->setCurrentIndex(5);
+        d.enterBox()->setCurrentIndex(0);  // the first entry is a choice too
         d.OnOK();
         return d.result();
     };
     emit page->cardList()->itemDoubleClicked(page->cardList()->currentItem(), 0);
     EXPECT_EQ(asked, 3);
-    EXPECT_EQ(tableRows().front(), (CardRow{"77", 5, 1}));
+    EXPECT_EQ(tableRows().front(), (CardRow{"77", 0, 1}));
     EXPECT_EQ(listed(), tableAsListed());
 }
 
 TEST_F(CardPageTest, ActionOutsideTheListShowsEmptyAndIsKeptByAnEdit) {
     start();
-    ASSERT_TRUE(store().InsertCard("5", 12, 3));
-    page->LoadCardList();
-    EXPECT_EQ(listed(), std::vector<std::string>{"5||系统开/关"});
-
+    insert({{"5", 12, 3}});
+    EXPECT_EQ(listed(), Strings{"5||系统开/关"});
     std::vector<int> selected;
     onModify = [&](CDialogModifyCard& d) {
         selected = {d.enterBox()->currentIndex(), d.leaveBox()->currentIndex()};
@@ -239,17 +337,14 @@ TEST_F(CardPageTest, ActionOutsideTheListShowsEmptyAndIsKeptByAnEdit) {
     QTest::keyClick(page->cardList(), Qt::Key_Return);  // opens the row as a double click does
     EXPECT_EQ(selected, (std::vector<int>{-1, 3}));
     // The untouched insertion list stores what it held, not "no entry" (-1).
-    EXPECT_EQ(tableRows(), (std::vector<CardRow>{{"5", 12, 9}}));
-    EXPECT_EQ(listed(), std::vector<std::string>{"5||门锁开/关"});
+    EXPECT_EQ(tableRows(), (Cards{{"5", 12, 9}}));
+    EXPECT_EQ(listed(), Strings{"5||门锁开/关"});
 }
 
 TEST_F(CardPageTest, QuotesAndChineseInNumbersStayInsideTheirStatement) {
     start();
-    for (const char* n : {"12'3", "卡号一", "x' or '1'='1", "7"}) {
-        ASSERT_TRUE(store().InsertCard(n, 1, 1));
-    }
+    insert({{"12'3", 1, 1}, {"卡号一", 1, 1}, {"x' or '1'='1", 1, 1}, {"7", 1, 1}});
     EXPECT_EQ(store().CardExists("1' or '1'='1"), false);
-    page->LoadCardList();
     onModify = [&](CDialogModifyCard& d) {
         d.enterBox()->setCurrentIndex(2);
         d.OnOK();
@@ -259,7 +354,7 @@ TEST_F(CardPageTest, QuotesAndChineseInNumbersStayInsideTheirStatement) {
     page->OnListDoubleClick();
     select("x' or '1'='1");
     page->OnDeleteSelected();
-    EXPECT_EQ(tableRows(), (std::vector<CardRow>{{"12'3", 1, 1}, {"卡号一", 2, 1}, {"7", 1, 1}}));
+    EXPECT_EQ(tableRows(), (Cards{{"12'3", 1, 1}, {"卡号一", 2, 1}, {"7", 1, 1}}));
     EXPECT_EQ(listed(), tableAsListed());
     EXPECT_EQ(notifier.messages(), std::vector<Message>{kConfirmDelete});
     // The rebuilt list has no selection, so nothing is left to delete unseen.
@@ -270,17 +365,9 @@ TEST_F(CardPageTest, QuotesAndChineseInNumbersStayInsideTheirStatement) {
 TEST_F(CardPageTest, AddStopsWhenTheTableCannotBeRead) {
     start();
     ASSERT_TRUE(ConfigDb(dir.file("CONFIG"), notifier).execute("drop table Card", "Card"));
-    bool accepted = true;
-    onAdd = [&](CDialogAddCard& d) {
-        d.numberField()->setText("10");
-        d.OnOK();
-        accepted = d.result() == QDialog::Accepted;
-        return d.result();
-    };
-    page->OnAddCard();
     // Without the look-up the number could be stored twice: nothing is inserted.
-    EXPECT_FALSE(accepted);
-    EXPECT_EQ(notifier.texts(), std::vector<std::string>{"sqlite3_get_table for Card error!!!"});
+    EXPECT_TRUE(addCard("10"));
+    EXPECT_EQ(notifier.texts(), Strings{"sqlite3_get_table for Card error!!!"});
 }
 
 // Numbers across the 32-bit range, above 2^31 too, so a signed or cut number shows.
@@ -288,13 +375,14 @@ std::uint32_t NumberOf(int i) { return 3000000000u + static_cast<std::uint32_t>(
 
 TEST_F(CardPageTest, WriteRefuses341CardsAndWrites340) {
     start();
-    for (int i = 0; i < 341; ++i) {
-        ASSERT_TRUE(addCard(std::to_string(NumberOf(i)), i % 10, (i + 3) % 10)) << i;
-    }
+    Cards cards;
+    for (int i = 0; i < 341; ++i)
+        cards.push_back({std::to_string(NumberOf(i)), i % 10, (i + 3) % 10});
+    insert(cards);
     ASSERT_EQ(page->cardList()->topLevelItemCount(), 341);
     frame->command(cmd::ID_BUTTON_WRITE_CARD)->trigger();
-    EXPECT_EQ(notifier.texts(), std::vector<std::string>{texts::kTooManyCards});
-    auto lines = unit.receivedLines();
+    EXPECT_EQ(notifier.texts(), Strings{texts::kTooManyCards});
+    const auto lines = unit.receivedLines();
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "WriteCard"), 0);
 
     select(std::to_string(NumberOf(340)));
@@ -302,7 +390,7 @@ TEST_F(CardPageTest, WriteRefuses341CardsAndWrites340) {
     notifier.clear();
     frame->command(cmd::ID_BUTTON_WRITE_CARD)->trigger();
     // Success is shown only after the unit's copy was read back and compared.
-    EXPECT_EQ(notifier.texts(), std::vector<std::string>{texts::kWriteCardsDone});
+    EXPECT_EQ(notifier.texts(), Strings{texts::kWriteCardsDone});
     block::Image expected{};
     for (int i = 0; i < 340; ++i) {
         for (int b = 0; b < 4; ++b) expected[6 * i + b] = (NumberOf(i) >> (8 * b)) & 0xFF;
@@ -313,4 +401,4 @@ TEST_F(CardPageTest, WriteRefuses341CardsAndWrites340) {
 }
 
 }  // namespace
-}  // namespace ketrel
+}  // namespace ketrel::test

@@ -39,13 +39,4 @@ inline void RawCreate(const std::string& path, const std::string& statements) {
     sqlite3_close(db);
 }
 
-// SQLite counts every committed change in the file's header: equal counts, nothing written.
-inline std::uint32_t ChangeCounter(const std::string& path) {
-    const std::string bytes = ReadFile(path);
-    if (bytes.size() < 28) return 0;
-    std::uint32_t n = 0;
-    for (int i = 24; i < 28; ++i) n = (n << 8) | static_cast<unsigned char>(bytes[i]);
-    return n;
-}
-
 }  // namespace ketrel::test

@@ -5,8 +5,6 @@
 #include <QTest>
 #include <memory>
 
-#include "config/config_image.h"
-#include "config/image_layout.h"
 #include "settings/dialog_network_config.h"
 #include "settings/network_address_field.h"
 #include "system_config_fixture.h"
@@ -147,34 +145,22 @@ TEST_F(NetworkDialogTest, EveryPartChangeWritesTheWholeAddress) {
     EXPECT_TRUE(notifier.texts().empty());
 }
 
-// What the network settings become in the image the unit takes.
-TEST_F(NetworkDialogTest, EditedAddressesStandAtTheirImageOffsets) {
+TEST_F(NetworkDialogTest, EachFieldStoresItsOwnAddress) {
     Store("DHCP", "1");
     auto dialog = Open();
     dialog->fixedButton()->click();
-    dialog->addressField(Net::kIpAddress)->setOctets({172, 16, 5, 9});
-    dialog->addressField(Net::kNetmask)->setOctets({255, 255, 252, 0});
-    dialog->addressField(Net::kGateway)->setOctets({172, 16, 4, 1});
-    dialog->addressField(Net::kDns)->setOctets({8, 8, 4, 4});
-    dialog->addressField(Net::kServerIp)->setOctets({10, 1, 2, 254});
-
-    ConfigImage image{};
-    ASSERT_TRUE(CompileConfigImage(db, image)) << ::testing::PrintToString(notifier.texts());
+    EXPECT_EQ(Stored("DHCP"), "0");
+    const std::pair<Net::Address, const char*> fields[] = {{Net::kIpAddress, "IPAddress"},
+                                                           {Net::kNetmask, "Netmask"},
+                                                           {Net::kGateway, "Gateway"},
+                                                           {Net::kDns, "Dns"},
+                                                           {Net::kServerIp, "ServerIP"}};
+    std::uint8_t n = 0;
+    for (const auto& [field, key] : fields) dialog->addressField(field)->setOctets({10, 1, 2, ++n});
+    std::string stored;
+    for (const auto& [field, key] : fields) stored += Stored(key) + " ";
+    EXPECT_EQ(stored, "10.1.2.1 10.1.2.2 10.1.2.3 10.1.2.4 10.1.2.5 ");
     EXPECT_TRUE(notifier.texts().empty());
-    auto at = [&](std::size_t offset) {
-        return std::vector<int>(image.begin() + static_cast<std::ptrdiff_t>(offset),
-                                image.begin() + static_cast<std::ptrdiff_t>(offset) + 4);
-    };
-    EXPECT_EQ(image[layout::kDhcpOffset], 0);
-    EXPECT_EQ(at(layout::kIpAddressOffset), (std::vector<int>{172, 16, 5, 9}));
-    EXPECT_EQ(at(layout::kNetmaskOffset), (std::vector<int>{255, 255, 252, 0}));
-    EXPECT_EQ(at(layout::kGatewayOffset), (std::vector<int>{172, 16, 4, 1}));
-    EXPECT_EQ(at(layout::kDnsOffset), (std::vector<int>{8, 8, 4, 4}));
-    EXPECT_EQ(at(layout::kServerIpOffset), (std::vector<int>{10, 1, 2, 254}));
-
-    dialog->dhcpButton()->click();
-    ASSERT_TRUE(CompileConfigImage(db, image));
-    EXPECT_EQ(image[layout::kDhcpOffset], 1);
 }
 
 }  // namespace

@@ -2,25 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
-#include <fstream>
 #include <string>
 
+#include "app_test_support.h"
 #include "config/config_db.h"
 #include "config/supplied_database.h"
-#include "test_support.h"
 
 namespace ketrel::test {
-
-// SQLite counts every committed change in the file's header: equal counts, nothing written.
-inline std::uint32_t ChangeCounter(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    unsigned char b[4] = {};
-    in.seekg(24);
-    in.read(reinterpret_cast<char*>(b), 4);
-    return (std::uint32_t{b[0]} << 24) | (std::uint32_t{b[1]} << 16) | (std::uint32_t{b[2]} << 8) |
-           b[3];
-}
 
 // The supplied CONFIG in a temporary program directory and its SystemConfig values.
 class SystemConfigFixture : public ::testing::Test {
