@@ -45,6 +45,18 @@ TEST(SingleInstance, LockOfADeadCopyIsTakenOver) {
     EXPECT_TRUE(instance.acquire());
 }
 
+// The program as started by the user, with the per-user directories of the test.
+bool RunProgram(QProcess& process, const UserDirs& dirs, const TempDir& appDir, bool display) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_RUNTIME_DIR", QString::fromStdString(dirs.runtime()));
+    env.insert("XDG_CONFIG_HOME", QString::fromStdString(dirs.config()));
+    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) env.remove(name);
+    if (display) env.insert("QT_QPA_PLATFORM", "offscreen");
+    process.setProcessEnvironment(env);
+    process.start(KETREL_EXE, {"--dir", QString::fromStdString(appDir.path())});
+    return process.waitForFinished(10000);
+}
+
 // A second start ends at once, silently, after asking the running copy to show its window.
 TEST(SingleInstance, SecondCopyWakesTheFirstAndEndsWithoutAWord) {
     UserDirs dirs;
@@ -53,20 +65,25 @@ TEST(SingleInstance, SecondCopyWakesTheFirstAndEndsWithoutAWord) {
     ASSERT_TRUE(first.acquire());
     int woken = 0;
     ASSERT_TRUE(first.listen([&] { ++woken; }));
-
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_RUNTIME_DIR", QString::fromStdString(dirs.runtime()));
-    env.insert("XDG_CONFIG_HOME", QString::fromStdString(dirs.config()));
-    env.insert("QT_QPA_PLATFORM", "offscreen");
     QProcess second;
-    second.setProcessEnvironment(env);
-    second.start(KETREL_EXE, {"--dir", QString::fromStdString(appDir.path())});
-    ASSERT_TRUE(second.waitForFinished(10000));
+    ASSERT_TRUE(RunProgram(second, dirs, appDir, true));
     EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(second.exitCode(), 0);
     EXPECT_TRUE(second.readAllStandardOutput().isEmpty());
     EXPECT_TRUE(second.readAllStandardError().isEmpty());
     EXPECT_TRUE(test::PumpUntil([&] { return woken == 1; }));
+}
+
+// Without any display the tray program says so rather than failing inside the toolkit.
+TEST(SingleInstance, FirstCopyWithoutADisplaySaysSo) {
+    UserDirs dirs;
+    TempDir appDir;
+    QProcess program;
+    ASSERT_TRUE(RunProgram(program, dirs, appDir, false));
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_NE(program.exitCode(), 0);
+    EXPECT_TRUE(
+        program.readAllStandardError().startsWith("ketrel: no display for the tray program"));
 }
 
 }  // namespace

@@ -139,6 +139,14 @@ TEST_F(NetworkDialogTest, EveryPartChangeWritesTheWholeAddress) {
     EXPECT_EQ(Stored("IPAddress"), "192.168.30.20");
     ip->part(0)->setText("010");
     EXPECT_EQ(Stored("IPAddress"), "10.168.30.20");
+    // Three digits typed move on to the next part.
+    dialog->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+    ip->part(0)->clear();
+    ip->part(0)->setFocus();
+    QTest::keyClicks(ip->part(0), "172");
+    EXPECT_TRUE(ip->part(1)->hasFocus());
+    EXPECT_EQ(Stored("IPAddress"), "172.168.30.20");
 
     dialog->addressField(Net::kGateway)->clear();
     EXPECT_EQ(Stored("Gateway"), "0.0.0.0");
