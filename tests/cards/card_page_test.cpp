@@ -312,13 +312,14 @@ TEST_F(CardPageTest, CancelledPasswordChangesNothingAndEditNeedsNone) {
     EXPECT_EQ(tableRows().size(), 2u);
 
     onModify = [&](CDialogModifyCard& d) {
-        d.enterBox()->setCurrentIndex(0);  // the first entry is a choice too
+        d.enterBox()->setCurrentIndex(0);  // the first entries are choices too
+        d.leaveBox()->setCurrentIndex(0);
         d.OnOK();
         return d.result();
     };
     emit page->cardList()->itemDoubleClicked(page->cardList()->currentItem(), 0);
     EXPECT_EQ(asked, 3);
-    EXPECT_EQ(tableRows().front(), (CardRow{"77", 0, 1}));
+    EXPECT_EQ(tableRows().front(), (CardRow{"77", 0, 0}));
     EXPECT_EQ(listed(), tableAsListed());
 }
 
