@@ -156,15 +156,6 @@ TEST_F(DispatchTest, InvalidUtf8FromTheUnitReachesTheSinkAsValidText) {
     EXPECT_EQ(rec.events(), Events{"info Model=\xEF\xBF\xBD\xEF\xBF\xBDX"});
 }
 
-TEST(InfoLines, SplitStringKeepsEmptyPiecesAndTrims) {
-    EXPECT_TRUE(SplitString("", '=').empty());
-    EXPECT_TRUE(SplitString("   ", '=').empty());
-    EXPECT_EQ(SplitString(" a=b ", '='), (std::vector<std::string>{"a", "b"}));
-    EXPECT_EQ(SplitString("a==b", '='), (std::vector<std::string>{"a", "", "b"}));
-    EXPECT_EQ(SplitString("=", '='), (std::vector<std::string>{"", ""}));
-    EXPECT_EQ(SplitString("abc", '='), (std::vector<std::string>{"abc"}));
-}
-
 TEST(InfoLines, OnlyKnownKeysWithOneEqualsReachTheSink) {
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"  Model=KT-M4  ", "info Model=KT-M4"},

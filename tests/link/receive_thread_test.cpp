@@ -44,15 +44,6 @@ TEST_F(ReceiveThreadTest, ABurstLongerThanTheRingLosesNoFrame) {
     EXPECT_EQ(actions.count(), 40u);
 }
 
-TEST_F(ReceiveThreadTest, GetInfoAnswersReachTheSink) {
-    ASSERT_TRUE(link.PostCommand(frame::kGetInfo));
-    ASSERT_TRUE(eventually(8));
-    const Events e = actions.events();
-    EXPECT_EQ(e.front(), "info Model=" + unit.info("Model"));
-    EXPECT_EQ(e.back(), "info serverip=" + unit.info("serverip"));
-    EXPECT_EQ(receiver.pauseCount(), 0) << "a posted command never pauses the receive thread";
-}
-
 TEST_F(ReceiveThreadTest, TheRingWrapsAfter2048Bytes) {
     const std::size_t start = receiver.ringWriteIndex();
     unit.sendRaw(std::string(2048, 'x'));
