@@ -24,6 +24,12 @@ const char* NoStatus(Transfer t) {
     return t == Transfer::Config ? texts::kWriteConfigFailed1 : texts::kWriteCardFailed1;
 }
 
+const char* NoOk(Transfer t) {
+    return t == Transfer::Config ? texts::kWriteConfigFailed3 : texts::kWriteCardFailed3;
+}
+
+const char* ReplyTimeout(Transfer) { return texts::kReplyTimeout; }
+
 // A progress view that lets a test act at the moment a block's status has been taken, or a
 // step begins.
 class HookedProgress : public RecordingProgress {
@@ -62,82 +68,51 @@ class UnitFaults : public FaultFixture {
     }
 };
 
+// Faults with one member set: Set(&sim::Faults::noAnswer, true).
+template <typename Faults, typename T, typename V>
+Faults Set(T Faults::*member, V value) {
+    Faults f;
+    f.*member = value;
+    return f;
+}
+
 struct LineCase {
     const char* name;
-    Transfer transfer;
     sim::Faults faults;
-    Strings messages;
+    const char* (*message)(Transfer);
     int blocksAccepted;
     // The step from which the unit stays silent ("" from the start, nullptr: it answers late).
     const char* silentFrom = nullptr;
 };
 
-sim::Faults With(void (*set)(sim::Faults&)) {
-    sim::Faults f;
-    set(f);
-    return f;
-}
-
 TEST_F(UnitFaults, SilentSlowGarbledOrRefusingUnit) {
-    std::vector<LineCase> cases = {
-        {"silent",
-         Transfer::Config,
-         With([](sim::Faults& f) { f.noAnswer = true; }),
-         {texts::kWriteConfigFailed3},
-         0,
-         ""},
-        {"silent",
-         Transfer::Cards,
-         With([](sim::Faults& f) { f.noAnswer = true; }),
-         {texts::kWriteCardFailed3},
-         0,
-         ""},
-        // Beyond the 100 ticks for "OK": the answer comes after the transfer gave up.
-        {"slow to answer",
-         Transfer::Config,
-         With([](sim::Faults& f) { f.replyDelayMs = 1800; }),
-         {texts::kWriteConfigFailed3},
-         0},
-        // Far beyond the ten rounds of the status wait.
-        {"slow block status",
-         Transfer::Config,
-         With([](sim::Faults& f) { f.statusAfterMs = 400; }),
-         {texts::kWriteConfigFailed1},
-         1},
-        {"slow block status",
-         Transfer::Cards,
-         With([](sim::Faults& f) { f.statusAfterMs = 400; }),
-         {texts::kWriteCardFailed1},
-         1},
-        {"garbage before every answer",
-         Transfer::Config,
-         With([](sim::Faults& f) { f.prefixBytes = std::string("\xFF\x00{}#\r\n", 7); }),
-         {texts::kWriteConfigFailed3},
-         0},
-        {"garbage before every answer",
-         Transfer::Cards,
-         With([](sim::Faults& f) { f.prefixBytes = "garbage"; }),
-         {texts::kWriteCardFailed3},
-         0},
-        {"no OK to InitConfig",
-         Transfer::Config,
-         With([](sim::Faults& f) { f.noInitOk = true; }),
-         {texts::kReplyTimeout},
-         8,
-         texts::kAwaitingUnit},
+    std::vector<std::pair<Transfer, LineCase>> cases;
+    auto both = [&](const LineCase& c) {
+        for (Transfer t : {Transfer::Config, Transfer::Cards}) cases.push_back({t, c});
     };
+    both({"silent", Set(&sim::Faults::noAnswer, true), NoOk, 0, ""});
+    // Beyond the 100 ticks for "OK": the answer comes after the transfer gave up.
+    cases.push_back(
+        {Transfer::Config, {"slow to answer", Set(&sim::Faults::replyDelayMs, 1800), NoOk, 0}});
+    // Far beyond the ten rounds of the status wait.
+    both({"slow block status", Set(&sim::Faults::statusAfterMs, 400), NoStatus, 1});
+    cases.push_back({Transfer::Config,
+                     {"garbage before every answer",
+                      Set(&sim::Faults::prefixBytes, std::string("\xFF\x00{}#\r\n", 7)), NoOk, 0}});
+    cases.push_back(
+        {Transfer::Cards,
+         {"garbage before every answer", Set(&sim::Faults::prefixBytes, "garbage"), NoOk, 0}});
+    cases.push_back({Transfer::Config,
+                     {"no OK to InitConfig", Set(&sim::Faults::noInitOk, true), ReplyTimeout, 8,
+                      texts::kAwaitingUnit}});
     for (int block = 0; block < 8; ++block) {
-        sim::Faults f;
-        f.errorAtBlock = block;
-        cases.push_back(
-            {"Error at a block", Transfer::Config, f, {texts::kWriteConfigFailed1}, block});
-        cases.push_back(
-            {"Error at a block", Transfer::Cards, f, {texts::kWriteCardFailed1}, block});
+        both({"Error at a block", Set(&sim::Faults::errorAtBlock, block), NoStatus, block});
     }
-    for (const auto& c : cases) {
+    for (const auto& [transfer, c] : cases) {
         SCOPED_TRACE(std::string(c.name) +
-                     (c.transfer == Transfer::Config ? " (config)" : " (cards)") + " block " +
+                     (transfer == Transfer::Config ? " (config)" : " (cards)") + " block " +
                      std::to_string(c.faults.errorAtBlock));
+        const Strings messages = {c.message(transfer)};
         unit.setFaults(c.faults);
         const std::string dbBefore = dbBytes();
         HookedProgress steps;
@@ -147,12 +122,12 @@ TEST_F(UnitFaults, SilentSlowGarbledOrRefusingUnit) {
         const bool ok = runTransfer(
             [&] {
                 clock.hurry(c.silentFrom && !*c.silentFrom ? kHurry : 1);
-                return RunTransfer(c.transfer, link, db.path, notifier, steps);
+                return RunTransfer(transfer, link, db.path, notifier, steps);
             },
-            NoStatus(c.transfer), c.messages, c.blocksAccepted, unit);
+            NoStatus(transfer), messages, c.blocksAccepted, unit);
         clock.hurry(1);
         EXPECT_FALSE(ok);
-        EXPECT_EQ(notifier.headlines(), c.messages);
+        EXPECT_EQ(notifier.headlines(), messages);
         EXPECT_EQ(blocksInLastRun, c.blocksAccepted);
         EXPECT_EQ(dbBytes(), dbBefore);
         unit.setFaults({});
@@ -278,17 +253,11 @@ TEST_F(UnitFaults, FramesFloodDuringTransfer) {
 // program waits for its answer.
 TEST_F(UnitFaults, GatewayExchangeFaults) {
     iot::Gateway gateway(link, notifier);
-    auto with = [](void (*set)(sim::IotFaults&)) {
-        sim::IotFaults f;
-        set(f);
-        return f;
-    };
     const std::pair<const char*, sim::IotFaults> cases[] = {
-        {"silent", with([](sim::IotFaults& f) { f.noReply = true; })},
-        {"garbage before the reply", with([](sim::IotFaults& f) { f.textBefore = "\x01\xFE#"; })},
-        {"garbage instead of the reply",
-         with([](sim::IotFaults& f) { f.replyText = "IoTAckData:x;y\r\n"; })},
-        {"a byte after the reply", with([](sim::IotFaults& f) { f.trailingByte = true; })},
+        {"silent", Set(&sim::IotFaults::noReply, true)},
+        {"garbage before the reply", Set(&sim::IotFaults::textBefore, "\x01\xFE#")},
+        {"garbage instead of the reply", Set(&sim::IotFaults::replyText, "IoTAckData:x;y\r\n")},
+        {"a byte after the reply", Set(&sim::IotFaults::trailingByte, true)},
     };
     // Every row ends in the wait's time-out: the unit says what it has to say at once.
     clock.hurry(kHurry);
