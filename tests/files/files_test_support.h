@@ -20,16 +20,6 @@ inline std::string ReadFile(const std::string& path) {
     return out.str();
 }
 
-// FNV-1a over the file's bytes: equal hashes mean the file was not touched.
-inline std::uint64_t FileHash(const std::string& path) {
-    std::uint64_t h = 1469598103934665603ull;
-    for (const char c : ReadFile(path)) {
-        h ^= static_cast<unsigned char>(c);
-        h *= 1099511628211ull;
-    }
-    return h;
-}
-
 // Every row of a table in table order, each cell with its storage type, one line per row.
 inline std::string TableDump(const std::string& path, const std::string& table) {
     sqlite3* db = nullptr;

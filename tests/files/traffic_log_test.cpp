@@ -145,23 +145,13 @@ TEST(TrafficLog, TheFileIsRotatedAtItsSize) {
 }
 
 // A pseudo-terminal pair: the port opens the follower end, the test plays the unit.
-class PtyPair {
-  public:
+struct PtyPair {
     PtyPair() {
-        leader_ = posix_openpt(O_RDWR | O_NOCTTY);
-        if (leader_ >= 0 && grantpt(leader_) == 0 && unlockpt(leader_) == 0) {
-            path_ = ptsname(leader_);
-        }
+        if (leader >= 0 && grantpt(leader) == 0 && unlockpt(leader) == 0) path = ptsname(leader);
     }
-    ~PtyPair() {
-        if (leader_ >= 0) close(leader_);
-    }
-    const std::string& path() const { return path_; }
-    int leader() const { return leader_; }
-
-  private:
-    int leader_ = -1;
-    std::string path_;
+    ~PtyPair() { close(leader); }
+    int leader = posix_openpt(O_RDWR | O_NOCTTY);
+    std::string path;
 };
 
 class Recorder : public TrafficObserver {
@@ -176,10 +166,10 @@ class Recorder : public TrafficObserver {
 
 TEST(TrafficLog, ThePortReportsWhatItWroteAndReadAndNothingElse) {
     PtyPair pty;
-    ASSERT_FALSE(pty.path().empty());
+    ASSERT_FALSE(pty.path.empty());
     Recorder recorder;
     SerialPort port;
-    ASSERT_TRUE(port.open(pty.path())) << port.lastError();
+    ASSERT_TRUE(port.open(pty.path)) << port.lastError();
     EXPECT_EQ(port.trafficObserver(), nullptr);
     port.setTrafficObserver(&recorder);
 
@@ -188,7 +178,7 @@ TEST(TrafficLog, ThePortReportsWhatItWroteAndReadAndNothingElse) {
               command.size());
     std::uint8_t buffer[64];
     EXPECT_EQ(port.read(buffer, sizeof buffer), 0);  // nothing queued: nothing reported
-    ASSERT_EQ(::write(pty.leader(), "OK\r\n", 4), 4);
+    ASSERT_EQ(::write(pty.leader, "OK\r\n", 4), 4);
     ASSERT_TRUE(test::WaitUntil([&] { return port.queuedInput() == 4; }));
     ASSERT_EQ(port.read(buffer, sizeof buffer), 4);
 
@@ -201,16 +191,6 @@ TEST(TrafficLog, ThePortReportsWhatItWroteAndReadAndNothingElse) {
     EXPECT_EQ(recorder.records[0].bytes, Bytes(command));
     EXPECT_EQ(recorder.records[1].direction, TrafficDirection::FromUnit);
     EXPECT_EQ(recorder.records[1].bytes, Bytes("OK\r\n"));
-}
-
-TEST(TrafficLog, PortsMadeUnderADefaultObserverStartWithIt) {
-    Recorder recorder;
-    SerialPort::SetDefaultTrafficObserver(&recorder);
-    SerialPort with;
-    SerialPort::SetDefaultTrafficObserver(nullptr);
-    SerialPort without;
-    EXPECT_EQ(with.trafficObserver(), &recorder);
-    EXPECT_EQ(without.trafficObserver(), nullptr);
 }
 
 }  // namespace

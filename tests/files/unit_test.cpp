@@ -117,39 +117,29 @@ TEST_F(UnitTest, TheLogOfAWriteConfigHoldsTheEightBlockFramesByteForByte) {
     ConfigImage image{};
     ASSERT_TRUE(CompileConfigImage(ConfigDb(db.path, notifier), image));
 
-    const auto records = test::ParseTrafficLog(test::ReadFile(logPath));
-    std::vector<std::vector<std::uint8_t>> sent;
-    std::vector<std::uint8_t> received;
-    for (const auto& r : records) {
+    std::vector<std::string> sent;
+    std::string received;
+    for (const auto& r : test::ParseTrafficLog(test::ReadFile(logPath))) {
+        const std::string bytes(r.bytes.begin(), r.bytes.end());
         if (r.direction == TrafficDirection::ToUnit) {
-            sent.push_back(r.bytes);
+            sent.push_back(bytes);
         } else {
-            received.insert(received.end(), r.bytes.begin(), r.bytes.end());
+            received += bytes;
         }
     }
-    auto text = [](std::string_view s) { return std::vector<std::uint8_t>(s.begin(), s.end()); };
     ASSERT_EQ(sent.size(), 11u);
-    EXPECT_EQ(sent[0], text("WriteConfig\r\n"));
+    EXPECT_EQ(sent[0], "WriteConfig\r\n");
     for (std::size_t b = 0; b < block::kBlockCount; ++b) {
         const block::Frame frame = block::ImageBlockFrame(image, b);
-        EXPECT_EQ(sent[1 + b], std::vector<std::uint8_t>(frame.begin(), frame.end())) << b;
+        EXPECT_EQ(sent[1 + b], std::string(frame.begin(), frame.end())) << b;
     }
-    EXPECT_EQ(sent[9], text("ReadConfig\r\n"));
-    EXPECT_EQ(sent[10], text("InitConfig\r\n"));
+    EXPECT_EQ(sent[9], "ReadConfig\r\n");
+    EXPECT_EQ(sent[10], "InitConfig\r\n");
 
     // What came back: OK, seven Ready, Complete, the image, OK.
-    std::vector<std::uint8_t> expected = text("OK\r\n");
-    for (int i = 0; i < 7; ++i) {
-        const auto ready = text("Ready\r\n");
-        expected.insert(expected.end(), ready.begin(), ready.end());
-    }
-    const auto complete = text("Complete\r\n");
-    expected.insert(expected.end(), complete.begin(), complete.end());
-    expected.insert(expected.end(), image.begin(), image.end());
-    expected.push_back('O');
-    expected.push_back('K');
-    expected.push_back('\r');
-    expected.push_back('\n');
+    std::string expected = "OK\r\n";
+    for (int i = 0; i < 7; ++i) expected += "Ready\r\n";
+    expected += "Complete\r\n" + std::string(image.begin(), image.end()) + "OK\r\n";
     EXPECT_EQ(received, expected);
 }
 
@@ -182,12 +172,12 @@ TEST_F(UnitTest, FileCommandsFromTheCommandLine) {
     std::string text = test::ReadFile(file);
     text.replace(text.find("\"NEC\""), 5, "\"NEC \"");
     std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
-    const std::uint64_t before = test::FileHash(db.path);
+    const std::string before = test::ReadFile(db.path);
     const Outcome refused = run({"import", file});
     EXPECT_EQ(refused.status, 1);
     EXPECT_NE(refused.err.find("IRChannel 表第 1 行，Protocol 列"), std::string::npos)
         << refused.err;
-    EXPECT_EQ(test::FileHash(db.path), before);
+    EXPECT_EQ(test::ReadFile(db.path), before);
 
     EXPECT_EQ(run({"import"}).status, 2);
     EXPECT_EQ(run({"export", "a", "b"}).status, 2);
