@@ -4,25 +4,18 @@
 #include "config/config_file.h"
 #include "fuzz_support.h"
 
-using namespace ketrel;
-using fuzz::Check;
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string_view text(reinterpret_cast<const char*>(data), size);
+void ketrel::fuzz::FuzzOne(Input& input) {
+    const std::string_view text = input.rest();
     FileProblems problems;
     const std::optional<ConfigTables> tables = ParseConfigFile(text, problems);
-    if (!tables) {
-        Check(!problems.empty());
-        return 0;
-    }
+    if (!tables) return Check(!problems.empty());
     ValidateConfigTables(*tables, problems);
-    int lines = 1;
-    for (const char c : text) lines += c == '\n';
+    const int lines = 1 + static_cast<int>(std::count(text.begin(), text.end(), '\n'));
     for (const FileProblem& p : problems) {
         Check(p.line >= 0 && p.line <= lines);
         Check(!p.Describe().empty());
     }
-    if (!problems.empty()) return 0;
+    if (!problems.empty()) return;
     FileProblems again;
     const std::optional<ConfigTables> reread = ParseConfigFile(FormatConfigFile(*tables), again);
     Check(reread && again.empty() && reread->size() == tables->size());
@@ -31,5 +24,4 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Check((*reread)[t].columns == (*tables)[t].columns);
         Check((*reread)[t].rows == (*tables)[t].rows);
     }
-    return 0;
 }

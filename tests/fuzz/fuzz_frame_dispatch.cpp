@@ -7,65 +7,41 @@
 //         plain model of the ring and its scan: the same events, the same ring after every pass.
 //   odd:  a stream of whole frames only (payloads built from the input), cut into pieces of the
 //         sizes the rest of the input gives. Every frame must act exactly once, in order.
-#include <algorithm>
-#include <cstddef>
-#include <cstdint>
-#include <cstdlib>
 #include <cstring>
-#include <string>
-#include <string_view>
-#include <vector>
 
-#include "common/pc_actions.h"
+#include "fuzz_support.h"
 #include "link/frame.h"
 #include "link/frame_dispatch.h"
-#include "link/info_lines.h"
 #include "platform/app_state.h"
 #include "platform/text_util.h"
 
 using namespace ketrel;
+using fuzz::Check;
 
 namespace {
 
-void Check(bool condition) {
-    if (!condition) std::abort();
-}
-
-class Recorder : public PcActions, public FrameSink {
-  public:
-    void pressKey(PcKey key) override { events.push_back(std::string("key ") + PcKeyName(key)); }
-    void shutdown() override { events.push_back("shutdown"); }
-    void restart() override { events.push_back("restart"); }
-    void openProgram(const std::string& path) override { events.push_back("open " + path); }
-    void setResolution(int width) override {
-        events.push_back("resolution " + std::to_string(width));
-    }
-    void infoLine(const std::string& key, const std::string& value) override {
-        events.push_back("info " + key + "=" + value);
-    }
-    std::vector<std::string> events;
-};
-
 constexpr const char* kCameraPath = " /opt/camera ";
+
+// The PC commands a payload starts with, and what each makes happen.
+const std::pair<const char*, const char*> kCommands[] = {
+    {"ComputerShutdown", "shutdown"},
+    {"ComputerRestart", "restart"},
+    {"ComputerPageUp", "key PageUp"},
+    {"ComputerPageDown", "key PageDown"},
+    {"ComputerSpace", "key Space"},
+    {"ComputerPlayPause", "key PlayPause"},
+    {"ComputerStop", "key Stop"},
+    {"ComputerOpenCamera", "open /opt/camera"},
+    {"ChangeResolution960_720", "resolution 960"},
+    {"ChangeResolution1920_720", "resolution 1920"},
+};
 
 // What one payload must do, written from the rules rather than from the dispatcher.
 void ExpectedEvents(const std::uint8_t* payload, std::vector<std::string>& out) {
     std::size_t len = 0;
     while (len < frame::kPayloadSize && payload[len] != 0) ++len;
     const std::string text(reinterpret_cast<const char*>(payload), len);
-    static const std::pair<const char*, const char*> kNames[] = {
-        {"ComputerShutdown", "shutdown"},
-        {"ComputerRestart", "restart"},
-        {"ComputerPageUp", "key PageUp"},
-        {"ComputerPageDown", "key PageDown"},
-        {"ComputerSpace", "key Space"},
-        {"ComputerPlayPause", "key PlayPause"},
-        {"ComputerStop", "key Stop"},
-        {"ComputerOpenCamera", "open /opt/camera"},
-        {"ChangeResolution960_720", "resolution 960"},
-        {"ChangeResolution1920_720", "resolution 1920"},
-    };
-    for (const auto& [name, event] : kNames) {
+    for (const auto& [name, event] : kCommands) {
         if (text.rfind(name, 0) == 0) {
             out.push_back(event);
             return;
@@ -73,14 +49,7 @@ void ExpectedEvents(const std::uint8_t* payload, std::vector<std::string>& out) 
     }
     const std::string line = Trim(SanitizeUtf8(text));
     if (std::count(line.begin(), line.end(), '=') != 1) return;
-    const std::size_t eq = line.find('=');
-    const std::string key = line.substr(0, eq);
-    for (auto k : kInfoKeys) {
-        if (key == k) {
-            out.push_back("info " + line);
-            return;
-        }
-    }
+    if (fuzz::KnownInfoKey(line.substr(0, line.find('=')))) out.push_back("info " + line);
 }
 
 // The scan as the rules state it, on a ring of its own.
@@ -123,36 +92,20 @@ struct Receiver {
     }
 };
 
-const char* const kPayloads[] = {"ComputerShutdown",
-                                 "ComputerRestart",
-                                 "ComputerPageUp",
-                                 "ComputerPageDown",
-                                 "ComputerSpace",
-                                 "ComputerPlayPause",
-                                 "ComputerStop",
-                                 "ComputerOpenCamera",
-                                 "ChangeResolution960_720",
-                                 "ChangeResolution1920_720",
-                                 "Model=",
-                                 "IDNumber=",
-                                 "deviceid=",
-                                 "dhcp=1",
-                                 " cip = ",
-                                 "netmask=",
-                                 "gateway",
-                                 "dnsaddr==",
-                                 "serverip=",
-                                 "Computer",
-                                 "{",
-                                 "}",
-                                 "\xE4\xB8\xAD",
-                                 "\xFF",
-                                 " ",
-                                 "=",
-                                 "x"};
+// The payloads a frame starts with: each command, then information lines and near misses.
+const std::vector<std::string> kPayloads = [] {
+    std::vector<std::string> p;
+    for (const auto& command : kCommands) p.push_back(command.first);
+    for (const char* other :
+         {"Model=", "IDNumber=", "deviceid=", "dhcp=1", " cip = ", "netmask=", "gateway",
+          "dnsaddr==", "serverip=", "Computer", "{", "}", "\xE4\xB8\xAD", "\xFF", " ", "=", "x"}) {
+        p.push_back(other);
+    }
+    return p;
+}();
 
-int RawMode(const std::uint8_t* data, std::size_t size) {
-    Recorder recorder;
+void RawMode(fuzz::Input& input) {
+    fuzz::Recorder recorder;
     SharedText path(kCameraPath);
     FrameDispatcher dispatcher(recorder, recorder, path);
     Receiver real, model;
@@ -165,11 +118,7 @@ int RawMode(const std::uint8_t* data, std::size_t size) {
         Check(recorder.events == expected);
         return a;
     };
-    for (std::size_t i = 0; i < size;) {
-        const std::size_t n = std::min<std::size_t>(data[i], size - i - 1);
-        ++i;
-        const std::string chunk(reinterpret_cast<const char*>(data + i), n);
-        i += n;
+    for (const std::string& chunk : input.chunks()) {
         real.queued += chunk;
         model.queued += chunk;
         both();
@@ -177,17 +126,19 @@ int RawMode(const std::uint8_t* data, std::size_t size) {
         while (!real.queued.empty()) both();
     }
     for (int guard = 0; both(); ++guard) Check(guard < 64);
-    return 0;
 }
 
-int FramesMode(const std::uint8_t* data, std::size_t size) {
+void FramesMode(fuzz::Input& input) {
+    const std::string_view rest = input.rest();
+    const auto* data = reinterpret_cast<const std::uint8_t*>(rest.data());
+    const std::size_t size = rest.size();
     // Frames first: each takes two input bytes (a payload piece and a suffix length).
     std::size_t i = 0;
     const std::size_t frames = size > 0 ? data[i++] % 80 : 0;
     std::string stream;
     std::vector<std::string> expected;
     for (std::size_t f = 0; f < frames && i + 1 < size; ++f, i += 2) {
-        std::string text = kPayloads[data[i] % std::size(kPayloads)];
+        std::string text = kPayloads[data[i] % kPayloads.size()];
         // The rest of the payload: a serial number, or bytes of the input itself.
         if (data[i + 1] & 0x80) {
             text += std::to_string(f);
@@ -195,20 +146,18 @@ int FramesMode(const std::uint8_t* data, std::size_t size) {
             const std::size_t take = std::min<std::size_t>(data[i + 1] & 0x3F, size - i - 2);
             text.append(reinterpret_cast<const char*>(data + i + 2), take);
         }
-        const std::string frameBytes = [&] {
-            std::string fb(frame::kFrameSize, '\0');
-            fb.front() = '{';
-            fb.back() = '}';
-            std::memcpy(&fb[1], text.data(), std::min(text.size(), frame::kPayloadSize));
-            return fb;
-        }();
+        std::string frameBytes(frame::kFrameSize, '\0');
+        frameBytes.front() = '{';
+        frameBytes.back() = '}';
+        std::memcpy(&frameBytes[1], text.data(), std::min(text.size(), frame::kPayloadSize));
         ExpectedEvents(reinterpret_cast<const std::uint8_t*>(frameBytes.data() + 1), expected);
         stream += frameBytes;
     }
-    Recorder recorder;
+    fuzz::Recorder recorder;
     SharedText path(kCameraPath);
     FrameDispatcher dispatcher(recorder, recorder, path);
     Receiver real;
+    auto dispatch = [&](frame::Ring& r) { return dispatcher.DispatchUnitFrames(r); };
     std::size_t sent = 0;
     while (sent < stream.size()) {
         std::size_t piece = i < size ? data[i++] : 64;
@@ -217,21 +166,17 @@ int FramesMode(const std::uint8_t* data, std::size_t size) {
         real.queued += stream.substr(sent, piece);
         sent += piece;
         // One poll of the port, and the passes it takes to read all of it.
-        while (real.pass([&](frame::Ring& r) { return dispatcher.DispatchUnitFrames(r); })) {
-            if (real.queued.empty() && !real.dirty) break;
+        for (bool more = true; more;) {
+            more = real.pass(dispatch) && (!real.queued.empty() || real.dirty);
         }
     }
-    for (int guard = 0; real.pass([&](frame::Ring& r) { return dispatcher.DispatchUnitFrames(r); });
-         ++guard) {
-        Check(guard < 64);
-    }
+    for (int guard = 0; real.pass(dispatch); ++guard) Check(guard < 64);
     Check(recorder.events == expected);
-    return 0;
 }
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size < 1) return 0;
-    return (data[0] & 1) ? FramesMode(data + 1, size - 1) : RawMode(data + 1, size - 1);
+void ketrel::fuzz::FuzzOne(Input& input) {
+    if (input.size() < 1) return;
+    (input.byte() & 1) ? FramesMode(input) : RawMode(input);
 }

@@ -7,8 +7,6 @@
 // file.
 #include <unistd.h>
 
-#include <algorithm>
-#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <sstream>
@@ -85,13 +83,11 @@ std::string AsRead(const std::string& value) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size < 2) return 0;
-    const Probe& target = kProbes[data[0] % std::size(kProbes)];
-    const std::size_t valueLength = std::min<std::size_t>(data[1], size - 2);
-    const std::string value(reinterpret_cast<const char*>(data + 2), valueLength);
-    const std::string content(reinterpret_cast<const char*>(data + 2 + valueLength),
-                              size - 2 - valueLength);
+void ketrel::fuzz::FuzzOne(Input& input) {
+    if (input.size() < 2) return;
+    const Probe& target = kProbes[input.byte() % std::size(kProbes)];
+    const std::string value(input.take(input.byte()));
+    const std::string content(input.rest());
     const std::string& path = FilePath();
     {
         std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -110,8 +106,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string after = ReadAll(path);
     if (value.find_first_of("\r\n") != std::string::npos) {
         Check(!written);
-        Check(after == content);
-        return 0;
+        return Check(after == content);
     }
     Check(written);
 
@@ -157,5 +152,4 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             Check(v == before[i]);
         }
     }
-    return 0;
 }
