@@ -77,25 +77,18 @@ TEST_F(UnitTest, CompareAfterAWriteShowsNoDifferenceThenExactlyTheChangedCode) {
 TEST_F(UnitTest, AUnitThatDoesNotAnswerIsReportedAndTheReceiverRunsAgain) {
     test::RecordingNotifier notifier;
     UnitSession session(notifier);
-    SerialLink& link = session.link();
     ASSERT_TRUE(session.start(unit.portPath()));
-
-    struct Case {
-        sim::Faults faults;
-        const char* message;
-    };
-    sim::Faults silent;
+    sim::Faults silent, cut;
     silent.noAnswer = true;
-    sim::Faults cut;
     cut.shortReadback = true;
-    for (const Case& c :
-         {Case{silent, texts::kCompareNoAnswer}, Case{cut, texts::kCompareBadAnswer}}) {
-        unit.setFaults(c.faults);
+    for (const auto& [faults, message] :
+         {std::pair{silent, texts::kCompareNoAnswer}, std::pair{cut, texts::kCompareBadAnswer}}) {
+        unit.setFaults(faults);
         notifier.clear();
-        const CompareResult result = CompareWithUnit(link, db.path, notifier);
+        const CompareResult result = CompareWithUnit(session.link(), db.path, notifier);
         EXPECT_EQ(result.outcome, CompareOutcome::Failed);
         EXPECT_TRUE(result.differences.empty());
-        EXPECT_EQ(notifier.texts(), std::vector<std::string>{c.message});
+        EXPECT_EQ(notifier.texts(), std::vector<std::string>{message});
         EXPECT_EQ(session.receiver().pauseCount(), 0);
     }
     session.stop();

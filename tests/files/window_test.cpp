@@ -40,7 +40,7 @@ class WindowTest : public ::testing::Test {
         std::string error;
         ASSERT_TRUE(unit.start(&error)) << error;
         IniFile::write(dir.file("config.ini"), "Setup", "PortName", unit.portPath());
-        ASSERT_TRUE(CreateSuppliedDatabase(dir.file("CONFIG"), &error)) << error;
+        ASSERT_TRUE(CreateSuppliedDatabase(database, &error)) << error;
     }
 
     CMainFrame& start() {
@@ -69,10 +69,9 @@ class WindowTest : public ::testing::Test {
         };
     }
 
-    std::string database() const { return dir.file("CONFIG"); }
-
     test::UserDirs dirs;
     test::TempDir dir;
+    const std::string database = dir.file("CONFIG");
     sim::UnitSimulator unit;
     std::unique_ptr<AppState> state;
     test::RecordingNotifier notifier;
@@ -87,9 +86,9 @@ TEST_F(WindowTest, ExportThenImportThroughTheWindow) {
     f.command(cmd::ID_BUTTON_EXPORT)->trigger();
     ASSERT_EQ(notifier.texts(),
               std::vector<std::string>{std::string(texts::kExportDone) + "\n" + file});
-    const std::string saved = test::TableDump(database(), "SPTxCode");
+    const std::string saved = test::TableDump(database, "SPTxCode");
 
-    test::RawExec(database(), "update SPTxCode set Code = '' ;insert into Card values('5',1,1);");
+    test::RawExec(database, "update SPTxCode set Code = '' ;insert into Card values('5',1,1);");
     QSignalSpy imported(f.fileCommands(), &ConfigFileCommands::configurationImported);
     CDialogCard* cards = f.view()->cardPage();
     cards->LoadCardList();
@@ -98,9 +97,9 @@ TEST_F(WindowTest, ExportThenImportThroughTheWindow) {
     // Refusing the confirmation changes nothing.
     notifier.clear();
     notifier.answer = false;
-    const std::string before = test::ReadFile(database());
+    const std::string before = test::ReadFile(database);
     f.command(cmd::ID_BUTTON_IMPORT)->trigger();
-    EXPECT_EQ(test::ReadFile(database()), before);
+    EXPECT_EQ(test::ReadFile(database), before);
     EXPECT_EQ(imported.count(), 0);
     // A cancelled chooser asks nothing.
     notifier.clear();
@@ -115,8 +114,8 @@ TEST_F(WindowTest, ExportThenImportThroughTheWindow) {
     ASSERT_EQ(messages.size(), 2u);
     EXPECT_EQ(messages[0].icon, MessageIcon::Question);
     EXPECT_EQ(messages[1].text, std::string(texts::kImportDone) + "\n" + file);
-    EXPECT_EQ(test::TableDump(database(), "SPTxCode"), saved);
-    EXPECT_EQ(test::TableDump(database(), "Card"), "");
+    EXPECT_EQ(test::TableDump(database, "SPTxCode"), saved);
+    EXPECT_EQ(test::TableDump(database, "Card"), "");
     EXPECT_EQ(imported.count(), 1);
     // The card page shows the imported table without being asked.
     EXPECT_EQ(cards->cardList()->topLevelItemCount(), 0);
@@ -129,7 +128,7 @@ TEST_F(WindowTest, ImportAsksForTheSettingsPassword) {
     const std::string file = dir.file("room.json");
     answerChooser(file);
     f.command(cmd::ID_BUTTON_EXPORT)->trigger();
-    const std::string before = test::ReadFile(database());
+    const std::string before = test::ReadFile(database);
 
     std::vector<std::string> asked;
     auto answerPassword = [&](const char* typed) {
@@ -151,7 +150,7 @@ TEST_F(WindowTest, ImportAsksForTheSettingsPassword) {
     answerPassword("");
     f.command(cmd::ID_BUTTON_IMPORT)->trigger();
     EXPECT_EQ(asked.size(), 1u);
-    EXPECT_EQ(test::ReadFile(database()), before);
+    EXPECT_EQ(test::ReadFile(database), before);
 
     answerPassword("4321");
     notifier.clear();
@@ -173,7 +172,7 @@ TEST_F(WindowTest, CompareShowsNothingAfterAWriteAndTheChangedCodeAfterAnEdit) {
     EXPECT_EQ(notifier.texts(), std::vector<std::string>{texts::kCompareEqual});
     EXPECT_EQ(runner.runs, 0);
 
-    test::RawExec(database(), "update IRTxCode set Code = '00 FF 40 BE' where ID = 3;");
+    test::RawExec(database, "update IRTxCode set Code = '00 FF 40 BE' where ID = 3;");
     notifier.clear();
     std::vector<QStringList> rows;
     QString summary;
