@@ -39,9 +39,9 @@ class Input {
     }
     // Up to n bytes.
     std::string_view take(std::size_t n) {
-        const std::string_view part = rest_.substr(0, n);
-        rest_.remove_prefix(part.size());
-        return part;
+        const std::string_view piece = rest_.substr(0, n);
+        rest_.remove_prefix(piece.size());
+        return piece;
     }
     std::string_view rest() { return take(rest_.size()); }
     // The rest as chunks [length][bytes...]; the last may be short.
