@@ -55,8 +55,8 @@ TEST_F(DatabaseFaults, MissingOrNotAFile) {
     EXPECT_TRUE(fs::is_directory(db.path));
 }
 
-// Another program holds an exclusive transaction on the file; a connection of its own takes the
-// same file lock another process would.
+// Another program holds an exclusive transaction on the file. A second connection of this process
+// is refused the lock just as one of another process is.
 TEST_F(DatabaseFaults, LockedByAnotherProgram) {
     sqlite3* holder = nullptr;
     ASSERT_EQ(sqlite3_open(db.path.c_str(), &holder), SQLITE_OK);
