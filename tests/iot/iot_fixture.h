@@ -6,10 +6,8 @@
 #include <vector>
 
 #include "iot/smart_socket.h"
-#include "link/unit_session.h"
 #include "test_clock.h"
-#include "test_support.h"
-#include "unitsim/unit_simulator.h"
+#include "unit_fixture.h"
 
 namespace ketrel::test {
 
@@ -32,15 +30,13 @@ class RecordingView : public iot::SocketView {
     int changes = 0;
 };
 
-// The link as the program runs it, with a real receive thread, against the simulated unit and
-// the gateway and socket behind it.
-class IotFixture : public ::testing::Test {
+// The link as the program runs it, against the simulated unit and the gateway and socket behind
+// it, on a clock that can hurry through a wait nobody will answer.
+class IotFixture : public UnitFixture {
   protected:
     void SetUp() override {
         iot::ProcessState() = iot::IoTProcessState{};
-        std::string error;
-        ASSERT_TRUE(unit.start(&error)) << error;
-        ASSERT_TRUE(session.start(unit.portPath())) << link.PortFailureHint(unit.portPath());
+        UnitFixture::SetUp();
         link.SetClock(clock);
     }
 
@@ -50,15 +46,7 @@ class IotFixture : public ::testing::Test {
         unit.iot().setFaults(faults);
         clock.hurry(faults.noReply || answerIsInAtOnce ? 20 : 1);
     }
-
-    // The receive thread is no longer paused and reads the port again.
-    void ExpectReceiverRunning() {
-        EXPECT_EQ(receiver.pauseCount(), 0) << "the receive thread was left paused";
-        const auto before = receiver.bytesReceived();
-        unit.sendRaw("~");
-        EXPECT_TRUE(WaitUntil([&] { return receiver.bytesReceived() > before; }))
-            << "the receive thread does not read the port";
-    }
+    void ExpectReceiverRunning() { expectReceiverRuns(); }
 
     std::string LastLine() {
         const auto lines = unit.receivedLines();
@@ -71,12 +59,7 @@ class IotFixture : public ::testing::Test {
             << "the unit received " << unit.receivedLines().size() << " lines, not " << count;
     }
 
-    sim::UnitSimulator unit;
-    RecordingNotifier notifier;
     HurriedClock clock;
-    UnitSession session{notifier};
-    SerialLink& link = session.link();
-    ReceiveThread& receiver = session.receiver();
 };
 
 }  // namespace ketrel::test

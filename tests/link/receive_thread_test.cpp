@@ -5,7 +5,7 @@
 #include <thread>
 
 #include "common/texts.h"
-#include "link_fixture.h"
+#include "unit_fixture.h"
 
 namespace ketrel {
 namespace {
@@ -13,12 +13,8 @@ namespace {
 using namespace std::chrono_literals;
 using Events = std::vector<std::string>;
 
-class ReceiveThreadTest : public test::LinkFixture {
+class ReceiveThreadTest : public test::UnitFixture {
   protected:
-    void SetUp() override {
-        LinkFixture::SetUp();
-        startReceiverAndOpen();
-    }
     bool eventually(std::size_t count) {
         return test::WaitUntil([&] { return actions.count() >= count; });
     }

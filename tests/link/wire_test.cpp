@@ -8,8 +8,8 @@
 #include <thread>
 
 #include "common/texts.h"
-#include "link_fixture.h"
 #include "test_clock.h"
+#include "unit_fixture.h"
 
 namespace ketrel {
 namespace {
@@ -19,10 +19,11 @@ using namespace std::string_literals;
 
 // The waits run on a clock that moves only while they sleep: the time a wait took is the number
 // of its polls, whatever else the machine does.
-class WireTest : public test::LinkFixture {
+class WireTest : public test::UnitFixture {
   protected:
+    WireTest() : UnitFixture(false) {}
     void SetUp() override {
-        LinkFixture::SetUp();
+        UnitFixture::SetUp();
         ASSERT_TRUE(link.OpenCommPort(unit.portPath()));
         link.SetClock(clock);
     }
