@@ -1,63 +1,8 @@
 #include "fake_login1.h"
 
 #include <dbus/dbus.h>
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-extern char** environ;
 
 namespace ketrel::test {
-
-PrivateBus::~PrivateBus() {
-    if (pid_ <= 0) return;
-    kill(pid_, SIGTERM);
-    while (waitpid(pid_, nullptr, 0) < 0 && errno == EINTR) {
-    }
-}
-
-bool PrivateBus::start(std::string* error) {
-    int fds[2];
-    if (pipe2(fds, O_CLOEXEC) != 0) return false;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    // It complains that a test may not raise its descriptor limit; nothing a test needs.
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    char* argv[] = {const_cast<char*>("dbus-daemon"),       const_cast<char*>("--session"),
-                    const_cast<char*>("--nofork"),          const_cast<char*>("--nopidfile"),
-                    const_cast<char*>("--print-address=1"), nullptr};
-    const int rc = posix_spawnp(&pid_, "dbus-daemon", &actions, nullptr, argv, environ);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(fds[1]);
-    if (rc != 0) {
-        ::close(fds[0]);
-        pid_ = -1;
-        *error = "dbus-daemon cannot be started (is it installed?)";
-        return false;
-    }
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (address_.find('\n') == std::string::npos && std::chrono::steady_clock::now() < end) {
-        pollfd p{fds[0], POLLIN, 0};
-        if (::poll(&p, 1, 100) <= 0) continue;
-        char buffer[256];
-        const ssize_t n = ::read(fds[0], buffer, sizeof buffer);
-        if (n <= 0) break;
-        address_.append(buffer, static_cast<std::size_t>(n));
-    }
-    ::close(fds[0]);
-    const auto newline = address_.find('\n');
-    if (newline == std::string::npos) {
-        *error = "dbus-daemon gave no address";
-        return false;
-    }
-    address_.resize(newline);
-    return true;
-}
 
 FakeLogin1::~FakeLogin1() {
     stop_ = true;

@@ -2,8 +2,6 @@
 
 // A private message bus with a stand-in login manager on it, for the power tests.
 
-#include <sys/types.h>
-
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -12,17 +10,26 @@
 #include <thread>
 #include <vector>
 
+#include "child.h"
+
 namespace ketrel::test {
 
 // dbus-daemon with the session configuration, as our own child; gone with the object.
 class PrivateBus {
   public:
-    ~PrivateBus();
-    bool start(std::string* error);
+    bool start(std::string* error) {
+        if (daemon_.start(
+                {"dbus-daemon", "--session", "--nofork", "--nopidfile", "--print-address=1"}, {},
+                true) != 0) {
+            return Fail(error, "dbus-daemon cannot be started (is it installed?)");
+        }
+        address_ = daemon_.readLine(std::chrono::steady_clock::now() + std::chrono::seconds(20));
+        return !address_.empty() || Fail(error, "dbus-daemon gave no address");
+    }
     const std::string& address() const { return address_; }
 
   private:
-    pid_t pid_ = -1;
+    Child daemon_;
     std::string address_;
 };
 
