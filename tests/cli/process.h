@@ -73,33 +73,17 @@ class Process {
                 buffered_.erase(0, nl + 1);
                 return line;
             }
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                                  end - std::chrono::steady_clock::now())
-                                  .count();
-            if (left <= 0) return {};
-            pollfd p{stdout_, POLLIN, 0};
-            if (poll(&p, 1, static_cast<int>(left)) <= 0) return {};
-            char chunk[4096];
-            const ssize_t n = read(stdout_, chunk, sizeof chunk);
-            if (n <= 0) return {};
-            buffered_.append(chunk, static_cast<std::size_t>(n));
+            if (!fill(end)) return {};
         }
     }
-    // Everything until the process closes its output, then its exit status.
+    // Everything until the process closes its output, then its exit status; one that has not
+    // ended within the time is killed (status 137).
     int finish(std::string* output = nullptr, int timeoutMs = 20000) {
-        std::string all = buffered_;
         const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-        for (;;) {
-            pollfd p{stdout_, POLLIN, 0};
-            if (poll(&p, 1, 100) > 0) {
-                char chunk[4096];
-                const ssize_t n = read(stdout_, chunk, sizeof chunk);
-                if (n <= 0) break;
-                all.append(chunk, static_cast<std::size_t>(n));
-            }
-            if (std::chrono::steady_clock::now() > end) break;
+        while (fill(end)) {
         }
-        if (output) *output = all;
+        if (output) *output = buffered_;
+        if (std::chrono::steady_clock::now() >= end) kill(pid_, SIGKILL);
         return wait();
     }
     int signalAndWait(int sig) {
@@ -108,6 +92,18 @@ class Process {
     }
 
   private:
+    // Adds what comes before the end; false once the output or the time is over.
+    bool fill(std::chrono::steady_clock::time_point end) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                              end - std::chrono::steady_clock::now())
+                              .count();
+        pollfd p{stdout_, POLLIN, 0};
+        if (left <= 0 || poll(&p, 1, static_cast<int>(left)) <= 0) return false;
+        char chunk[4096];
+        const ssize_t n = read(stdout_, chunk, sizeof chunk);
+        if (n > 0) buffered_.append(chunk, static_cast<std::size_t>(n));
+        return n > 0;
+    }
     int wait() {
         int status = 0;
         if (waitpid(pid_, &status, 0) != pid_) return -1;
