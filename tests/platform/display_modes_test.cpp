@@ -19,32 +19,24 @@ using namespace std::chrono_literals;
 
 // Reference timings of the standard formula, as the common mode-line generators print them.
 TEST(CvtTiming, MatchesTheStandardTimingsToThePixel) {
-    struct Case {
-        int width, height;
-        unsigned long clockKHz;
-        int h[3], hTotal, v[2], vTotal;
+    const std::vector<std::string> cases = {
+        "1280x720_60.00 74500000 1280 1344 1472 1664 720 723 728 748 -hsync +vsync",
+        "1920x1080_60.00 173000000 1920 2048 2248 2576 1080 1083 1088 1120 -hsync +vsync",
+        "1024x768_60.00 63500000 1024 1072 1176 1328 768 771 775 798 -hsync +vsync",
+        "640x480_60.00 23750000 640 664 720 800 480 483 487 500 -hsync +vsync",
     };
-    const std::vector<Case> cases = {
-        {1280, 720, 74500, {1280, 1344, 1472}, 1664, {723, 728}, 748},
-        {1920, 1080, 173000, {1920, 2048, 2248}, 2576, {1083, 1088}, 1120},
-        {1024, 768, 63500, {1024, 1072, 1176}, 1328, {771, 775}, 798},
-        {640, 480, 23750, {640, 664, 720}, 800, {483, 487}, 500},
-    };
-    for (const auto& c : cases) {
-        const ModeTiming t = CvtTiming(c.width, c.height);
-        const std::string name = std::to_string(c.width) + "x" + std::to_string(c.height);
-        const auto row = [](unsigned long clock, int w, int hs, int he, int ht, int h, int vs,
-                            int ve, int vt, bool hPos, bool vPos) {
-            return std::to_string(clock) + " " + std::to_string(w) + " " + std::to_string(hs) +
-                   " " + std::to_string(he) + " " + std::to_string(ht) + " " + std::to_string(h) +
-                   " " + std::to_string(vs) + " " + std::to_string(ve) + " " + std::to_string(vt) +
-                   (hPos ? " +h" : " -h") + (vPos ? " +v" : " -v");
-        };
-        EXPECT_EQ(row(t.dotClock, t.width, t.hSyncStart, t.hSyncEnd, t.hTotal, t.height,
-                      t.vSyncStart, t.vSyncEnd, t.vTotal, t.hSyncPositive, t.vSyncPositive),
-                  row(c.clockKHz * 1000, c.h[0], c.h[1], c.h[2], c.hTotal, c.height, c.v[0], c.v[1],
-                      c.vTotal, false, true));
-        EXPECT_EQ(t.name, name + "_60.00");
+    for (const auto& expected : cases) {
+        const int width = std::stoi(expected);
+        const ModeTiming t = CvtTiming(width, std::stoi(expected.substr(expected.find('x') + 1)));
+        std::ostringstream line;
+        line << t.name << " " << t.dotClock;
+        for (int v : {t.width, t.hSyncStart, t.hSyncEnd, t.hTotal, t.height, t.vSyncStart,
+                      t.vSyncEnd, t.vTotal}) {
+            line << " " << v;
+        }
+        line << (t.hSyncPositive ? " +hsync" : " -hsync")
+             << (t.vSyncPositive ? " +vsync" : " -vsync");
+        EXPECT_EQ(line.str(), expected);
     }
 }
 
@@ -112,22 +104,22 @@ class FakeRandr : public RandrLayer {
     randr::Id nextId_ = 500;
 };
 
-// Modes 1.. : 1920x1080, 1024x768, 960x720 at 60 Hz and at 75 Hz.
-randr::Screen BaseScreen() {
-    randr::Screen s;
-    s.width = 1920;
-    s.height = 1080;
-    s.widthMm = 508;
-    s.heightMm = 286;
-    s.minWidth = 320;
-    s.minHeight = 200;
-    s.maxWidth = 8192;
-    s.maxHeight = 8192;
-    s.modes = {{1, "1920x1080", 1920, 1080, 60.0},
-               {2, "1024x768", 1024, 768, 60.0},
-               {3, "960x720", 960, 720, 75.0},
-               {4, "960x720", 960, 720, 60.0}};
-    return s;
+// Modes 1.. : 1920x1080, 1024x768, 960x720 at 75 Hz and at 60 Hz; a desktop of the size given.
+randr::Screen BaseScreen(int width = 1920, int height = 1080) {
+    return {.width = width,
+            .height = height,
+            .widthMm = 508,
+            .heightMm = 286,
+            .minWidth = 320,
+            .minHeight = 200,
+            .maxWidth = 8192,
+            .maxHeight = 8192,
+            .modes = {{1, "1920x1080", 1920, 1080, 60.0},
+                      {2, "1024x768", 1024, 768, 60.0},
+                      {3, "960x720", 960, 720, 75.0},
+                      {4, "960x720", 960, 720, 60.0}},
+            .crtcs = {},
+            .outputs = {}};
 }
 
 void AddDisplay(randr::Screen& s, randr::Id id, const std::string& name, int x, randr::Id mode,
@@ -136,23 +128,21 @@ void AddDisplay(randr::Screen& s, randr::Id id, const std::string& name, int x, 
     s.outputs.push_back({id, name, true, id + 100, std::move(modes)});
 }
 
-struct Case {
-    const char* name;
-    randr::Screen screen;
-    int width;
-    std::string calls;
-    std::string said = {};  // part of what is written; empty for nothing
-    bool refuseCreate = false;
-    bool refuseCrtc = false;
-};
-
-// The first two displays are asked for the width by 720 (the receive thread never asks for more).
+// The first two displays are asked for the width by 720, as a resolution frame does.
 TEST(DisplayModesWithAFakeServer, TheFirstTwoDisplaysGetWidthBy720) {
+    struct Case {
+        const char* name;
+        randr::Screen screen;
+        int width;
+        std::string calls;
+        std::string said = {};  // part of what is written; empty for nothing
+        bool refuseCreate = false;
+        bool refuseCrtc = false;
+    };
     const std::string wide = "1920x720_60.00";
     std::vector<Case> cases;
     // Two side by side; the wide mode is made once and given to each output.
-    randr::Screen s = BaseScreen();
-    s.width = 3840;
+    randr::Screen s = BaseScreen(3840);
     AddDisplay(s, 11, "DP-1", 0, 1, 1920, 1080, {1});
     AddDisplay(s, 12, "HDMI-1", 1920, 1, 1920, 1080, {1});
     cases.push_back({"two displays, mode missing", s, 1920,
@@ -164,9 +154,7 @@ TEST(DisplayModesWithAFakeServer, TheFirstTwoDisplaysGetWidthBy720) {
     AddDisplay(s, 11, "eDP-1", 0, 1, 1920, 1080, {1, 2, 3, 4});
     cases.push_back({"own modes", s, 960, "crtc eDP-1 960x720 at 0,0; screen 960x720"});
     // A larger desktop is made before the CRTC needs it, and trimmed after.
-    s = BaseScreen();
-    s.width = 1024;
-    s.height = 768;
+    s = BaseScreen(1024, 768);
     AddDisplay(s, 11, "VGA-1", 0, 2, 1024, 768, {2});
     cases.push_back({"growing", s, 1920,
                      "create " + wide + "; add VGA-1 " + wide + "; screen 1920x768; crtc VGA-1 " +
@@ -179,15 +167,11 @@ TEST(DisplayModesWithAFakeServer, TheFirstTwoDisplaysGetWidthBy720) {
     cases.push_back({"mirrored pair on one CRTC", s, 1920,
                      "create " + wide + "; add eDP-1 " + wide + "; add HDMI-1 " + wide +
                          "; crtc eDP-1 HDMI-1 " + wide + " at 0,0; screen 1920x720"});
-    s = BaseScreen();
+    s = BaseScreen(960, 720);
     AddDisplay(s, 11, "DP-1", 0, 4, 960, 720, {1, 4});
-    s.width = 960;
-    s.height = 720;
     cases.push_back({"already in that mode", s, 960, ""});
-    s = BaseScreen();
+    s = BaseScreen(1024, 768);
     s.maxWidth = 1600;
-    s.width = 1024;
-    s.height = 768;
     AddDisplay(s, 11, "VGA-1", 0, 2, 1024, 768, {2});
     cases.push_back({"desktop cannot be that wide", s, 1920, "", "cannot be that large"});
     s = BaseScreen();
@@ -195,22 +179,17 @@ TEST(DisplayModesWithAFakeServer, TheFirstTwoDisplaysGetWidthBy720) {
     cases.push_back(
         {"server refuses the new mode", s, 1920, "create " + wide, "refused the mode", true});
     // A refused change puts the desktop size back as it was.
-    s = BaseScreen();
-    s.width = 1024;
-    s.height = 768;
-    AddDisplay(s, 11, "VGA-1", 0, 2, 1024, 768, {2, 4});
+    s = BaseScreen(1024, 768);
+    AddDisplay(s, 11, "VGA-1", 0, 2, 1024, 768, {2, 4, 8});
     s.modes.push_back({8, "1920x720", 1920, 720, 60.0});
-    s.outputs[0].modes.push_back(8);
     cases.push_back({"display refuses the mode", s, 1920,
                      "screen 1920x768; crtc VGA-1 1920x720 at 0,0; screen 1024x768",
                      "display refused", false, true});
     // Outputs without a picture are no displays; neither are disconnected ones.
-    s = BaseScreen();
+    s = BaseScreen(960, 720);
     s.outputs.push_back({20, "DP-2", false, 0, {1}});
     s.outputs.push_back({21, "DP-3", true, 0, {1}});
     AddDisplay(s, 11, "HDMI-1", 0, 4, 960, 720, {1, 4});
-    s.width = 960;
-    s.height = 720;
     cases.push_back({"only connected outputs with a CRTC", s, 1920,
                      "create " + wide + "; add HDMI-1 " + wide + "; screen 1920x720; crtc HDMI-1 " +
                          wide + " at 0,0"});
@@ -223,7 +202,7 @@ TEST(DisplayModesWithAFakeServer, TheFirstTwoDisplaysGetWidthBy720) {
         std::ostringstream err;
         DisplayModes displays(std::move(fake), err);
         displays.EnumerateDisplays();
-        for (int i = 0; i < 3; ++i) displays.ApplyDisplayMode(i, c.width);
+        displays.SetResolution(c.width);
         EXPECT_EQ(server->calls, c.calls) << c.name;
         if (c.said.empty()) {
             EXPECT_EQ(err.str(), "") << c.name;
@@ -246,55 +225,29 @@ TEST(DisplayModesWithAFakeServer, TheListIsTakenOnceInTheServersOrder) {
     EXPECT_EQ(displays.DisplayDevices(), (Calls{"HDMI-2", "eDP-1", "DP-1"}));
 }
 
-// The real thing: a frame from the unit changes the X server's first output.
-class XrandrTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        std::string error;
-        if (!server.start(&error)) GTEST_SKIP() << "no X server for the test: " << error;
-        probe = XOpenDisplay(server.display().c_str());
-        ASSERT_NE(probe, nullptr);
-    }
-    void TearDown() override {
-        if (probe) XCloseDisplay(probe);
-    }
-
-    struct State {
-        int crtcWidth = 0, crtcHeight = 0;
-        unsigned screenWidth = 0, screenHeight = 0;
-    };
-    State state() {
-        State s;
+// The real thing: frames from the unit change the X server's first output and the desktop.
+TEST(Xrandr, ResolutionFramesChangeTheFirstOutputAndTheDesktop) {
+    test::XvfbServer server;
+    std::string error;
+    if (!server.start(&error)) GTEST_SKIP() << "no X server for the test: " << error;
+    Display* probe = XOpenDisplay(server.display().c_str());
+    ASSERT_NE(probe, nullptr);
+    // "output WxH, desktop WxH" as the server has them now.
+    const auto shown = [&] {
         const Window root = DefaultRootWindow(probe);
         XRRScreenResources* res = XRRGetScreenResourcesCurrent(probe, root);
-        if (res && res->ncrtc > 0) {
-            XRRCrtcInfo* c = XRRGetCrtcInfo(probe, res, res->crtcs[0]);
-            s.crtcWidth = static_cast<int>(c->width);
-            s.crtcHeight = static_cast<int>(c->height);
-            XRRFreeCrtcInfo(c);
-        }
-        if (res) XRRFreeScreenResources(res);
+        XRRCrtcInfo* c = XRRGetCrtcInfo(probe, res, res->crtcs[0]);
         Window r;
         int x, y;
-        unsigned border, depth;
-        XGetGeometry(probe, root, &r, &x, &y, &s.screenWidth, &s.screenHeight, &border, &depth);
+        unsigned w, h, border, depth;
+        XGetGeometry(probe, root, &r, &x, &y, &w, &h, &border, &depth);
+        const std::string s = "output " + std::to_string(c->width) + "x" +
+                              std::to_string(c->height) + ", desktop " + std::to_string(w) + "x" +
+                              std::to_string(h);
+        XRRFreeCrtcInfo(c);
+        XRRFreeScreenResources(res);
         return s;
-    }
-    // The frame is handled on the receive thread; wait until its effect shows.
-    State waitForCrtc(int width) {
-        State s = state();
-        for (int i = 0; i < 1000 && (s.crtcWidth != width || s.crtcHeight != 720); ++i) {
-            std::this_thread::sleep_for(10ms);
-            s = state();
-        }
-        return s;
-    }
-
-    test::XvfbServer server;
-    Display* probe = nullptr;
-};
-
-TEST_F(XrandrTest, ResolutionFramesChangeTheFirstOutputAndTheDesktop) {
+    };
     std::ostringstream err;
     DesktopOptions options;
     options.x11Display = server.display();
@@ -302,19 +255,18 @@ TEST_F(XrandrTest, ResolutionFramesChangeTheFirstOutputAndTheDesktop) {
     DesktopPcActions actions(options);
     ASSERT_EQ(actions.displays().DisplayDevices(), Calls{"screen"});
     test::LinkHarness link(actions);
-    std::string error;
     ASSERT_TRUE(link.start(&error)) << error;
-
     // 1920 twice: the second time the mode exists already and nothing is made again.
     for (int width : {1920, 960, 1920}) {
         link.unit.sendFrame("ChangeResolution" + std::to_string(width) + "_720");
-        const State s = waitForCrtc(width);
-        EXPECT_EQ(s.crtcWidth, width);
-        EXPECT_EQ(s.crtcHeight, 720);
-        EXPECT_EQ(s.screenWidth, static_cast<unsigned>(width));
-        EXPECT_EQ(s.screenHeight, 720u);
+        const std::string size = std::to_string(width) + "x720";
+        const std::string expected = "output " + size + ", desktop " + size;
+        // The frame is handled on the receive thread; wait until its effect shows.
+        for (int i = 0; i < 1000 && shown() != expected; ++i) std::this_thread::sleep_for(10ms);
+        EXPECT_EQ(shown(), expected);
     }
     EXPECT_EQ(err.str(), "");
+    XCloseDisplay(probe);
 }
 
 }  // namespace
