@@ -86,10 +86,8 @@ TEST_F(TransferTest, FaultsShowTheirMessage) {
     const FaultCase cases[] = {
         {"Error at block 3", false, {.errorAtBlock = 3}, "写配置失败1！", 3, 3, false},
         {"no OK", false, {.noOk = true}, "写配置失败3！", 0, 0, false},
-        {"status too late", false, {.statusAfterMs = 400}, "写配置失败1！", 1, 0, false},
         {"last byte read back", false, {.corruptReadbackByte = 2047}, kMismatch, 8, 8, true},
         {"short read-back", false, {.shortReadback = true}, "读取失败！", 8, 8, true},
-        {"cards: Error at block 7", true, {.errorAtBlock = 7}, "写卡失败1！", 7, 7, false},
         {"cards: first byte read back", true, {.corruptReadbackByte = 0}, kMismatch, 8, 8, true},
         {"cards: short read-back", true, {.shortReadback = true}, "读取失败！", 8, 8, true},
         {"Ready to the last block", false, {.noComplete = true}, texts::kNoCompletion, 8, 8, false},

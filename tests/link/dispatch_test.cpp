@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstring>
-#include <thread>
 
 #include "link/frame_dispatch.h"
 #include "link/info_lines.h"
@@ -179,37 +177,6 @@ TEST(InfoLines, OnlyKnownKeysWithOneEqualsReachTheSink) {
 TEST(InfoLines, DhcpIsEnabledOnlyForExactlyOne) {
     EXPECT_EQ(DhcpText("1"), "启用");
     for (const char* v : {"0", "", " 1", "1 ", "11", "yes"}) EXPECT_EQ(DhcpText(v), "禁用") << v;
-}
-
-}  // namespace
-}  // namespace ketrel
-
-namespace ketrel {
-namespace {
-
-// The camera program path may be replaced on the user-interface thread while the receive
-// thread starts it: every start must see one whole value.
-TEST(OpenAppPathSharing, AReplacedPathIsNeverSeenHalfWritten) {
-    const std::string a(200, 'a');
-    const std::string b(300, 'b');
-    SharedText path(a);
-    test::RecordingActions rec;
-    FrameDispatcher dispatcher(rec, rec, path);
-    std::atomic<bool> done{false};
-    std::thread writer([&] {
-        for (int i = 0; !done; ++i) path.set(i % 2 ? a : b);
-    });
-    const std::string f = sim::UnitSimulator::MakeFrame("ComputerOpenCamera");
-    for (int i = 0; i < 2000; ++i) {
-        frame::Ring ring{};
-        std::memcpy(ring.data(), f.data(), f.size());
-        dispatcher.DispatchUnitFrames(ring);
-    }
-    done = true;
-    writer.join();
-    const auto events = rec.events();
-    ASSERT_EQ(events.size(), 2000u);
-    for (const auto& e : events) EXPECT_TRUE(e == "open " + a || e == "open " + b);
 }
 
 }  // namespace
