@@ -1,12 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QClipboard>
-#include <QDialog>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QTest>
-#include <QVBoxLayout>
 
 #include "widgets/my_edit.h"
 #include "widgets/spin_field.h"
@@ -38,33 +33,6 @@ TEST(CMyEdit, TypingIsLimitedToHexDigitsAndSpace) {
         QTest::sendKeyEvent(QTest::Click, &edit, c.key, QString::fromLatin1(c.typed), c.modifiers);
         EXPECT_EQ(edit.text().toStdString(), c.after) << "key " << c.typed;
     }
-}
-
-TEST(CMyEdit, PastedAndProgramTextIsNotFiltered) {
-    CMyEdit edit;
-    edit.setText("zz-!");
-    EXPECT_EQ(edit.text(), "zz-!");
-    edit.clear();
-    QApplication::clipboard()->setText("xyz-!");
-    QTest::keyClick(&edit, Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(edit.text(), "xyz-!");
-}
-
-TEST(CMyEdit, EnterStillPressesTheDialogsDefaultButton) {
-    QDialog dialog;
-    auto* edit = new CMyEdit(&dialog);
-    auto* ok = new QPushButton("OK", &dialog);
-    ok->setDefault(true);
-    QObject::connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
-    auto* layout = new QVBoxLayout(&dialog);
-    layout->addWidget(edit);
-    layout->addWidget(ok);
-    dialog.show();
-    edit->setFocus();
-    edit->setText("12");
-    QTest::keyClick(edit, Qt::Key_Return);
-    EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_EQ(edit->text(), "12");
 }
 
 // The arrows and the Up/Down keys read the number in the field from its leading digits, held to

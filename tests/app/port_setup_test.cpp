@@ -4,7 +4,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <filesystem>
-#include <fstream>
 
 #include "app_test_support.h"
 #include "common/texts.h"
@@ -21,60 +20,6 @@ namespace {
 
 using test::RecordingNotifier;
 using test::TempDir;
-
-TEST(PortChoice, ListsThePortsAndKeepsTheCurrentOne) {
-    using Names = std::vector<std::string>;
-    const struct {
-        Names listed;
-        const char* current;
-        Names names;
-        int selected;
-    } cases[] = {
-        {{"/dev/ttyS0", "/dev/ttyS9"}, "/dev/ttyS9", {"/dev/ttyS0", "/dev/ttyS9"}, 1},
-        {{"/dev/ttyS0", "/dev/ttyS9"}, "com10", {"/dev/ttyS0", "/dev/ttyS9"}, 1},  // its device
-        {{"/dev/ttyS0", "/dev/ttyS1"}, "ttyS1", {"/dev/ttyS0", "/dev/ttyS1"}, 1},
-        {{"/dev/ttyS0"}, "/dev/pts/7", {"/dev/ttyS0", "/dev/pts/7"}, 1},
-        {{"/dev/ttyUSB0"}, "", {"/dev/ttyUSB0"}, 0},
-        {{}, "COM3", {"COM3"}, 0},
-        {{}, "", {}, -1},
-    };
-    for (const auto& c : cases) {
-        std::vector<PortEntry> listed;
-        for (const auto& name : c.listed) listed.push_back({name, ""});
-        const PortChoice choice = BuildPortChoice(listed, c.current);
-        Names names;
-        for (const auto& e : choice.entries) names.push_back(e.path);
-        EXPECT_EQ(names, c.names) << c.current;
-        EXPECT_EQ(choice.selected, c.selected) << c.current;
-    }
-}
-
-// Each device with its adapter, then its stable names; stable names of unlisted devices last,
-// names that lead nowhere left out.
-TEST(PortChoice, ListsDevicesAndTheirStableNames) {
-    TempDir dir;
-    const std::string root = std::filesystem::canonical(dir.path()).string();
-    std::filesystem::create_directory(root + "/by-id");
-    for (const char* device : {"ttyUSB0", "other"}) std::ofstream(root + "/" + device) << "";
-    std::filesystem::create_symlink("../ttyUSB0", root + "/by-id/usb-FTDI_A1-port0");
-    std::filesystem::create_symlink("../other", root + "/by-id/usb-Other");
-    std::filesystem::create_symlink("../gone", root + "/by-id/usb-Gone");
-    const PortLister lister{[&] {
-                                return std::vector<SerialDevice>{
-                                    {root + "/ttyUSB0", "FT232R USB UART", "FTDI", "A1"},
-                                    {"/dev/ttyS0", "", "", ""},
-                                    {"/dev/ttyS1", "USB Serial", "USB Serial", ""}};
-                            },
-                            root + "/by-id"};
-    const std::vector<PortEntry> expected = {
-        {root + "/ttyUSB0", "FT232R USB UART, FTDI, A1"},
-        {root + "/by-id/usb-FTDI_A1-port0", "→ " + root + "/ttyUSB0"},
-        {"/dev/ttyS0", ""},
-        {"/dev/ttyS1", "USB Serial"},
-        {root + "/by-id/usb-Other", "→ " + root + "/other"},
-    };
-    EXPECT_EQ(ListPorts(lister), expected);
-}
 
 class PortSetupTest : public ::testing::Test {
   protected:
@@ -186,15 +131,6 @@ TEST_F(PortSetupTest, PortInUseIsToldApartFromMissing) {
     chooseAndConfirm("/dev/ttyS63");
     ASSERT_EQ(notifier.messages().size(), 1u);
     EXPECT_NE(notifier.messages()[0].text.find(texts::kPortHintNotFound), std::string::npos);
-}
-
-TEST_F(PortSetupTest, UnwritableSettingsFileStillSwitchesForThisRun) {
-    std::filesystem::remove(dir.file("config.ini"));
-    std::filesystem::create_directory(dir.file("config.ini"));  // cannot be replaced by a file
-    chooseAndConfirm(unit.portPath());
-    ASSERT_EQ(notifier.texts(), std::vector<std::string>{"写入INI文件失败！"});
-    EXPECT_EQ(state->PortName(), unit.portPath());
-    EXPECT_TRUE(link.IsOpen());
 }
 
 TEST_F(PortSetupTest, NoPortsAnywhereIsReported) {

@@ -15,20 +15,6 @@ namespace {
 using test::TempDir;
 using test::UserDirs;
 
-TEST(SingleInstance, OneHolderPerUser) {
-    UserDirs dirs;
-    EXPECT_EQ(SingleInstance::DefaultLockPath().toStdString(), dirs.runtime() + "/HDMIVardo.lock");
-    {
-        SingleInstance first;
-        ASSERT_TRUE(first.acquire());
-        SingleInstance second;
-        EXPECT_FALSE(second.acquire());
-        EXPECT_FALSE(second.acquire());
-    }
-    SingleInstance afterFirstEnded;
-    EXPECT_TRUE(afterFirstEnded.acquire());
-}
-
 TEST(SingleInstance, LockOfADeadCopyIsTakenOver) {
     UserDirs dirs;
     // A process id that belonged to a copy that has ended.

@@ -1,17 +1,13 @@
 #include <gtest/gtest.h>
 
-#include <QAction>
 #include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
-#include <QMenu>
 #include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
-#include <algorithm>
 #include <deque>
 
-#include "app/command_ids.h"
 #include "app/dialog_add_card.h"
 #include "app/dialog_card.h"
 #include "app/dialog_modify_card.h"
@@ -21,8 +17,6 @@
 #include "app_test_support.h"
 #include "common/card_actions.h"
 #include "config/card_store.h"
-#include "config/config_db.h"
-#include "config/config_texts.h"
 #include "config/supplied_database.h"
 #include "platform/app_state.h"
 #include "platform/ini_file.h"
@@ -91,11 +85,6 @@ class CardPageTest : public ::testing::Test {
 
     std::string model() const {
         return frame->statusPanes().label(StatusPanes::kModel)->text().toStdString();
-    }
-    // Every line the unit sent before this marker has been handled once the window shows it.
-    void settleUnitLines(const std::string& marker) {
-        unit.sendFrame("Model=" + marker);
-        ASSERT_TRUE(PumpUntil([&] { return model() == marker; }));
     }
 
     CardStore store() { return CardStore(dir.file("CONFIG"), notifier); }
@@ -203,71 +192,6 @@ TEST_F(CardPageTest, AddStoresOnlyANewDecimalNumber) {
     EXPECT_EQ(d.numberField()->text(), "123");
 }
 
-TEST(EditMenuTest, EntriesAreEnabledOnlyWhereTheyCanAct) {
-    struct Case {
-        bool onEdit, readOnly, selected;
-        QLineEdit::EchoMode echo;
-        const char* clipboard;
-        const char* enabled;  // 剪切 复制 粘贴
-    } cases[] = {
-        {true, false, true, QLineEdit::Normal, "x", "111"},
-        {true, false, false, QLineEdit::Normal, "x", "001"},
-        {true, false, true, QLineEdit::Normal, "", "110"},
-        {true, true, true, QLineEdit::Normal, "x", "010"},
-        {true, false, true, QLineEdit::Password, "x", "001"},
-        {false, false, true, QLineEdit::Normal, "x", "000"},
-    };
-    CVardoView view;
-    auto* edit = new QLineEdit("text", &view);
-    view.show();
-    view.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
-    for (const Case& c : cases) {
-        edit->setReadOnly(c.readOnly);
-        edit->setEchoMode(c.echo);
-        edit->setFocus();
-        c.selected ? edit->selectAll() : edit->deselect();
-        if (!c.onEdit) view.tabs()->setFocus();
-        QGuiApplication::clipboard()->setText(c.clipboard);
-        emit view.editMenu()->aboutToShow();
-        std::string enabled;
-        for (const QAction* a : view.editMenu()->actions()) enabled += a->isEnabled() ? '1' : '0';
-        EXPECT_EQ(enabled, c.enabled) << &c - cases;
-    }
-}
-
-TEST_F(CardPageTest, SwipeFillsTheNumberOnlyWhileTheAddDialogIsOpen) {
-    start();
-    unit.swipeCard("1111");
-    settleUnitLines("before");
-    Strings seen;  // the field at opening, then after the swipe
-    onAdd = [&](CDialogAddCard& d) {
-        seen.push_back(d.numberField()->text().toStdString());
-        d.numberField()->setText("99");
-        unit.swipeCard("3053346321");
-        EXPECT_TRUE(PumpUntil([&] { return d.numberField()->text() != "99"; }));
-        seen.push_back(d.numberField()->text().toStdString());
-        d.OnOK();
-        return d.result();
-    };
-    page->OnAddCard();
-    EXPECT_EQ(seen, (Strings{"", "3053346321"}));
-    EXPECT_EQ(tableRows(), (Cards{{"3053346321", 0, 0}}));
-    EXPECT_EQ(listed(), tableAsListed());
-
-    // Closed again: a swipe reaches no field, and the next dialog opens empty.
-    unit.swipeCard("2222");
-    settleUnitLines("after");
-    EXPECT_EQ(page->cardNumberField(), nullptr);
-    seen.clear();
-    onAdd = [&](CDialogAddCard& d) {
-        seen.push_back(d.numberField()->text().toStdString());
-        return int(QDialog::Rejected);
-    };
-    page->OnAddCard();
-    EXPECT_EQ(seen, Strings{""});
-}
-
 TEST_F(CardPageTest, DeleteAllAsksTwiceAndSaysWhenThereIsNothing) {
     struct Case {
         int cards;
@@ -340,65 +264,9 @@ TEST_F(CardPageTest, ActionOutsideTheListShowsEmptyAndIsKeptByAnEdit) {
     // The untouched insertion list stores what it held, not "no entry" (-1).
     EXPECT_EQ(tableRows(), (Cards{{"5", 12, 9}}));
     EXPECT_EQ(listed(), Strings{"5||门锁开/关"});
-}
-
-TEST_F(CardPageTest, QuotesAndChineseInNumbersStayInsideTheirStatement) {
-    start();
-    insert({{"12'3", 1, 1}, {"卡号一", 1, 1}, {"x' or '1'='1", 1, 1}, {"7", 1, 1}});
-    EXPECT_EQ(store().CardExists("1' or '1'='1"), false);
-    onModify = [&](CDialogModifyCard& d) {
-        d.enterBox()->setCurrentIndex(2);
-        d.OnOK();
-        return d.result();
-    };
-    select("卡号一");
-    page->OnListDoubleClick();
-    select("x' or '1'='1");
-    page->OnDeleteSelected();
-    EXPECT_EQ(tableRows(), (Cards{{"12'3", 1, 1}, {"卡号一", 2, 1}, {"7", 1, 1}}));
-    EXPECT_EQ(listed(), tableAsListed());
-    EXPECT_EQ(notifier.messages(), std::vector<Message>{kConfirmDelete});
     // The rebuilt list has no selection, so nothing is left to delete unseen.
     EXPECT_FALSE(page->deleteButton()->isEnabled());
     EXPECT_EQ(page->selectedNumber(), "");
-}
-
-TEST_F(CardPageTest, AddStopsWhenTheTableCannotBeRead) {
-    start();
-    ASSERT_TRUE(ConfigDb(dir.file("CONFIG"), notifier).execute("drop table Card", "Card"));
-    // Without the look-up the number could be stored twice: nothing is inserted.
-    EXPECT_TRUE(addCard("10"));
-    EXPECT_EQ(notifier.texts(), Strings{"sqlite3_get_table for Card error!!!"});
-}
-
-// Numbers across the 32-bit range, above 2^31 too, so a signed or cut number shows.
-std::uint32_t NumberOf(int i) { return 3000000000u + static_cast<std::uint32_t>(i) * 3571u; }
-
-TEST_F(CardPageTest, WriteRefuses341CardsAndWrites340) {
-    start();
-    Cards cards;
-    for (int i = 0; i < 341; ++i)
-        cards.push_back({std::to_string(NumberOf(i)), i % 10, (i + 3) % 10});
-    insert(cards);
-    ASSERT_EQ(page->cardList()->topLevelItemCount(), 341);
-    frame->command(cmd::ID_BUTTON_WRITE_CARD)->trigger();
-    EXPECT_EQ(notifier.texts(), Strings{texts::kTooManyCards});
-    const auto lines = unit.receivedLines();
-    EXPECT_EQ(std::count(lines.begin(), lines.end(), "WriteCard"), 0);
-
-    select(std::to_string(NumberOf(340)));
-    page->OnDeleteSelected();
-    notifier.clear();
-    frame->command(cmd::ID_BUTTON_WRITE_CARD)->trigger();
-    // Success is shown only after the unit's copy was read back and compared.
-    EXPECT_EQ(notifier.texts(), Strings{texts::kWriteCardsDone});
-    block::Image expected{};
-    for (int i = 0; i < 340; ++i) {
-        for (int b = 0; b < 4; ++b) expected[6 * i + b] = (NumberOf(i) >> (8 * b)) & 0xFF;
-        expected[6 * i + 4] = static_cast<std::uint8_t>(i % 10);
-        expected[6 * i + 5] = static_cast<std::uint8_t>((i + 3) % 10);
-    }
-    EXPECT_EQ(unit.cardImage(), expected);
 }
 
 }  // namespace

@@ -1,10 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
-#include <QHeaderView>
-#include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 
 #include "editor_fixture.h"
 #include "editors/dialog_modify_infrared.h"
@@ -22,20 +19,6 @@ std::string Shown(const CDialogModifySerialPort& d) {
     return (d.baudList()->currentText() + "," + d.parityList()->currentText() + "," +
             d.dataBitsList()->currentText() + "," + d.stopBitsList()->currentText())
         .toStdString();
-}
-
-TEST_F(SerialEditorTest, OpensWithTheChannelAndItsCodes) {
-    CDialogModifySerialPort dialog(3, Context());
-    EXPECT_EQ(dialog.numberLabel()->text(), "3");
-    EXPECT_EQ(dialog.nameLabel()->text(), "串口3");
-    EXPECT_EQ(Shown(dialog), "9600,Even,8,1");
-    EXPECT_EQ(dialog.modelEdit()->text(), "电动幕布");
-    const ReportList* codes = dialog.codeList();
-    ASSERT_EQ(codes->RowCount(), 10);
-    EXPECT_EQ(codes->Text(0, 0) + codes->Text(0, 1) + codes->Text(0, 2) + codes->Text(0, 3),
-              "213PowerOnFF AA EE EE DD");
-    EXPECT_TRUE(notifier.messages().empty());
-    EXPECT_EQ(listReloads, 0) << "opening must not write";
 }
 
 // What is shown is what OK stores: an unreadable value is replaced by the defaults.
@@ -73,21 +56,6 @@ TEST_F(SerialEditorTest, StoredLineSettingsPreselectByPrefixIgnoringCase) {
         EXPECT_EQ(Value("select Protocol from SPChannel where SPNumber = 2"), c.shown);
     }
     EXPECT_EQ(listReloads, static_cast<int>(std::size(cases)));
-}
-
-TEST_F(SerialEditorTest, OKSavesTheChosenSettingsAndTheTrimmedDeviceName) {
-    CDialogModifySerialPort dialog(2, Context());
-    dialog.baudList()->setCurrentText("57600");
-    dialog.parityList()->setCurrentText("Odd");
-    dialog.dataBitsList()->setCurrentText("7");
-    dialog.stopBitsList()->setCurrentText("2");
-    dialog.modelEdit()->setText("  O'Neil 投影机 ");
-    dialog.OnOK();
-    EXPECT_TRUE(notifier.messages().empty()) << Joined(notifier);
-    EXPECT_EQ(Value("select Protocol || '|' || Model from SPChannel where SPNumber = 2"),
-              "57600,Odd,7,2|O'Neil 投影机");
-    EXPECT_EQ(Bytes(Compile(), layout::SerialSettingsOffset(2), 4),
-              (std::vector<std::uint8_t>{10, 1, 7, 2}));
 }
 
 TEST_F(SerialEditorTest, DoubleClickOnACodeEditsItAndTheListShowsTheSavedCode) {
@@ -132,90 +100,6 @@ TEST_F(InfraredEditorTest, StoredProtocolIsSavedBackAsTheEntryItSelects) {
     }
     EXPECT_TRUE(notifier.messages().empty()) << Joined(notifier);
     EXPECT_EQ(listReloads, 4);
-}
-
-TEST_F(InfraredEditorTest, EmptiedCodeIsStoredEmptyAndCompiledAsLengthZero) {
-    CDialogModifyInfrared dialog(1, Context());
-    ShowForMouse(dialog);
-    runner.answer = [&](QDialog& d) {
-        auto& code = dynamic_cast<CDialogModifyIRTxCode&>(d);
-        EXPECT_EQ(code.ID(), 2);
-        code.clearButton()->click();
-        code.okButton()->click();
-        return code.result();
-    };
-    DoubleClickRow(dialog.codeList(), 1);
-    ASSERT_EQ(runner.runs, 1);
-    EXPECT_EQ(Value("select Code from IRTxCode where ID = 2"), "");
-    EXPECT_EQ(dialog.codeList()->Text(1, 3), "");
-    const ConfigImage image = Compile();
-    EXPECT_EQ(image[layout::InfraredLengthOffset(2)], 0);
-    EXPECT_EQ(Bytes(image, layout::InfraredCodeOffset(2), 32), std::vector<std::uint8_t>(32, 0));
-}
-
-// Tab leaves the code list for the buttons; Enter, Return and F2 open the chosen code and never
-// press the dialog's 确定.
-TEST_F(EditorFixture, KeyboardOnTheCodeList) {
-    const std::unique_ptr<QDialog> dialogs[] = {
-        std::make_unique<CDialogModifySerialPort>(1, Context()),
-        std::make_unique<CDialogModifyInfrared>(1, Context())};
-    std::vector<int> opened;
-    runner.answer = [&](QDialog& d) {
-        opened.push_back(dynamic_cast<CDialogModifyTxCode&>(d).ID());
-        return int(QDialog::Rejected);
-    };
-    for (const auto& dialog : dialogs) {
-        ShowForMouse(*dialog);
-        auto* list = dialog->findChild<ReportList*>();
-        list->setFocus();
-        for (int tabs = 0; tabs < 3 && dialog->focusWidget()->objectName() != "button1003";
-             ++tabs) {
-            QTest::keyClick(dialog->focusWidget(), Qt::Key_Tab);
-        }
-        EXPECT_EQ(dialog->focusWidget()->objectName(), "button1003");
-        list->setFocus();
-        list->SelectRow(1);
-        for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_F2}) QTest::keyClick(list, key);
-        EXPECT_TRUE(dialog->isVisible()) << "Enter pressed 确定";
-    }
-    EXPECT_EQ(opened, (std::vector<int>{2, 2, 2, 2, 2, 2}));
-}
-
-// Reads that fail are silent; a failed save shows its message without a caption and the dialog
-// closes all the same.
-TEST_F(EditorFixture, FailuresOfTheDatabase) {
-    struct Case {
-        const char* what;
-        const char* breakIt;  // SQL, or null to remove the file
-        const char* message;
-    } cases[] = {
-        {"serial", nullptr, "sqlite3_open for Config error!!!"},
-        {"serial", "drop table SPChannel", "sqlite3_exec for SPChannel error!!!"},
-        {"infrared", "drop table IRChannel", "sqlite3_exec for IRChannel error!!!"},
-        {"code", "drop table SPTxCode", "sqlite3_exec for SPTxCode error!!!"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.message);
-        std::filesystem::remove(db.path);
-        ASSERT_TRUE(CreateSuppliedDatabase(db.path));
-        if (c.breakIt) RawExec(db.path, c.breakIt);
-        if (!c.breakIt) std::filesystem::remove(db.path);
-        notifier.clear();
-        auto confirm = [&](auto d) {
-            EXPECT_TRUE(notifier.messages().empty()) << "a failed read spoke";
-            d->OnOK();
-            return std::unique_ptr<QDialog>(std::move(d));
-        };
-        const std::string what = c.what;
-        const std::unique_ptr<QDialog> dialog =
-            what == "serial"     ? confirm(std::make_unique<CDialogModifySerialPort>(1, Context()))
-            : what == "infrared" ? confirm(std::make_unique<CDialogModifyInfrared>(1, Context()))
-                                 : confirm(std::make_unique<CDialogModifySPTxCode>(
-                                       db.path, notifier, 1, 1, "P", "A5"));
-        EXPECT_EQ(notifier.texts(), std::vector<std::string>{c.message});
-        EXPECT_EQ(notifier.messages()[0].caption, "");
-        EXPECT_EQ(dialog->result(), QDialog::Accepted);
-    }
 }
 
 }  // namespace

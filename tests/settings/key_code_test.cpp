@@ -3,7 +3,6 @@
 #include <QComboBox>
 #include <QLineEdit>
 
-#include "config/config_statements.h"
 #include "editor_fixture.h"
 #include "settings/dialog_key_code.h"
 #include "settings/dialog_modify_key_code.h"
@@ -58,23 +57,6 @@ class KeyCodeTest : public EditorFixture {
     }
 };
 
-TEST_F(KeyCodeTest, EditorShowsTheStoredGroups) {
-    RawExec(db.path, "update KeyCode set Code4 = '03', Code5 = '1C' where Id = 1");
-    auto editor = Edit(1);
-    EXPECT_TRUE(editor->loaded());
-    EXPECT_EQ(editor->nameField()->text(), "系统开");
-    const std::pair<std::string, std::string> expected[] = {
-        {"串口1", "PowerOn"}, {"串口3", "PowerOn"}, {"红外1", "PowerOn"},
-        {"无", "(off)-"},  // "无" with a code digit: nothing shown, choice disabled
-        {"串口1", "-"},    // a code digit beyond the names selects nothing
-    };
-    for (int k = 0; k < 5; ++k) {
-        EXPECT_EQ(Selected(editor->channelChoice(k)), expected[k].first) << k;
-        EXPECT_EQ(Selected(editor->codeChoice(k)), expected[k].second) << k;
-    }
-    EXPECT_TRUE(notifier.messages().empty());
-}
-
 TEST_F(KeyCodeTest, EveryChoiceRewritesTheWholeRowAndNoneKeepsTheCodeDigit) {
     RawExec(db.path, "update KeyCode set Code1 = '23', Code2 = '0x31', Code4 = '7C' where Id = 2");
     auto editor = Edit(2);
@@ -103,9 +85,6 @@ TEST_F(KeyCodeTest, EveryChoiceRewritesTheWholeRowAndNoneKeepsTheCodeDigit) {
         EXPECT_EQ(Selected(editor->codeChoice(s.group)), s.codeChoice);
     }
     EXPECT_TRUE(notifier.messages().empty()) << Joined(notifier);
-    // The compiler reads the same bytes the editor wrote.
-    EXPECT_EQ(Bytes(Compile(), layout::KeyGroupOffset(2, 1), 5),
-              (std::vector<std::uint8_t>{0x54, 0x31, 0x51, 0x7C, 0x10}));
 }
 
 TEST_F(KeyCodeTest, UnreadableKeyLeavesTheChoicesEmptyAndDisabled) {
@@ -123,62 +102,6 @@ TEST_F(KeyCodeTest, UnreadableKeyLeavesTheChoicesEmptyAndDisabled) {
         editor->OnCodeSelected(0);
     }
     EXPECT_TRUE(notifier.messages().empty()) << Joined(notifier);
-}
-
-TEST_F(KeyCodeTest, SaveFailuresShowTheirMessageAndTheEditorStaysOpen) {
-    struct Case {
-        const char* breakIt;  // SQL, or null to remove the file
-        const char* message;
-    } cases[] = {{nullptr, "sqlite3_open for Config error!!!"},
-                 {"drop table KeyCode", "sqlite3_exec for KeyCode error!!!"}};
-    for (const Case& c : cases) {
-        std::filesystem::remove(db.path);
-        ASSERT_TRUE(CreateSuppliedDatabase(db.path));
-        notifier.clear();
-        auto editor = Edit(1);
-        if (c.breakIt) {
-            RawExec(db.path, c.breakIt);
-        } else {
-            std::filesystem::remove(db.path);
-        }
-        Choose(editor->channelChoice(3), 2);
-        ASSERT_EQ(notifier.texts(), std::vector<std::string>{c.message});
-        EXPECT_EQ(notifier.messages()[0].caption, "");
-        EXPECT_EQ(editor->result(), 0) << "the editor must not close itself";
-        EXPECT_TRUE(editor->codeChoice(3)->isEnabled());
-    }
-}
-
-TEST_F(KeyCodeTest, ListOpensTheKeyShownAndIsRefilledWheneverTheEditorCloses) {
-    RawExec(db.path, "update KeyCode set Id = Id + 100");
-    CDialogKeyCode list(db.path, notifier, runner);
-    list.resize(900, 500);
-    ShowForMouse(list);
-    int opened = -1;
-    runner.answer = [&](QDialog& d) {
-        auto& editor = dynamic_cast<CDialogModifyKeyCode&>(d);
-        opened = editor.keyNumber();
-        EXPECT_EQ(editor.nameField()->text(), "笔记本");
-        Choose(editor.channelChoice(1), 5);
-        Choose(editor.codeChoice(1), 6);
-        return int(QDialog::Rejected);  // the close box
-    };
-    DoubleClickRow(list.keyList(), 3);
-    EXPECT_EQ(opened, 104);
-    EXPECT_EQ(list.keyList()->Text(3, 3), "红外1->BlankOn");
-
-    // Closing without a change refills the list all the same: it shows what the file holds.
-    // (Opened by Enter this time.)
-    runner.answer = [&](QDialog&) {
-        RawExec(db.path, "update KeyCode set Code1 = '42' where Id = 101");
-        return int(QDialog::Rejected);
-    };
-    list.keyList()->SelectRow(7);
-    QTest::keyClick(list.keyList(), Qt::Key_Return);
-    EXPECT_EQ(list.keyList()->Text(0, 2), "串口4->VGA");
-    // Below the rows nothing opens.
-    DoubleClickRow(list.keyList(), -1);
-    EXPECT_EQ(runner.runs, 2);
 }
 
 }  // namespace

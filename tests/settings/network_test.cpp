@@ -77,54 +77,6 @@ TEST_F(NetworkDialogTest, OpeningShowsTheStoredSettingsAndWritesNothing) {
     EXPECT_EQ(Stored("ServerIP"), "10.0.0.300");
 }
 
-TEST_F(NetworkDialogTest, DhcpValueChoosesTheButtonAndTheAdapterFields) {
-    const struct {
-        const char* value;  // nullptr: no row
-        bool dhcp, fixed, adapterEnabled;
-    } cases[] = {
-        {"1", true, false, false},  {"0", false, true, true}, {"2", false, false, true},
-        {" 1", false, false, true}, {"", false, false, true}, {nullptr, false, false, true},
-    };
-    for (const auto& c : cases) {
-        if (c.value) {
-            Store("DHCP", c.value);
-        } else {
-            Remove("DHCP");
-        }
-        auto dialog = Open();
-        const std::string what = c.value ? c.value : "no row";
-        EXPECT_EQ(dialog->dhcpButton()->isChecked(), c.dhcp) << what;
-        EXPECT_EQ(dialog->fixedButton()->isChecked(), c.fixed) << what;
-        EXPECT_EQ(AdapterEnabled(*dialog), c.adapterEnabled) << what;
-        EXPECT_TRUE(dialog->addressField(Net::kServerIp)->isEnabled()) << what;
-    }
-}
-
-TEST_F(NetworkDialogTest, SwitchingToDhcpKeepsTheFixedAddress) {
-    Store("DHCP", "0");
-    auto dialog = Open();
-    const std::string keys[] = {"IPAddress", "Netmask", "Gateway", "Dns", "ServerIP"};
-    std::vector<std::string> stored;
-    for (const auto& k : keys) stored.push_back(Stored(k));
-
-    dialog->dhcpButton()->click();
-    EXPECT_EQ(Stored("DHCP"), "1");
-    EXPECT_FALSE(AdapterEnabled(*dialog));
-    EXPECT_TRUE(dialog->addressField(Net::kServerIp)->isEnabled());
-    // The server is not the adapter's: still editable.
-    QLineEdit* serverPart = dialog->addressField(Net::kServerIp)->part(3);
-    serverPart->clear();
-    QTest::keyClicks(serverPart, "77");
-    EXPECT_EQ(Stored("ServerIP"), "192.168.1.77");
-
-    dialog->fixedButton()->click();
-    EXPECT_EQ(Stored("DHCP"), "0");
-    EXPECT_TRUE(AdapterEnabled(*dialog));
-    for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(Stored(keys[i]), stored[i]) << keys[i];
-    EXPECT_EQ(Shown(dialog->addressField(Net::kIpAddress)), "192.168.1.100");
-    EXPECT_TRUE(notifier.texts().empty());
-}
-
 TEST_F(NetworkDialogTest, EveryPartChangeWritesTheWholeAddress) {
     Store("DHCP", "0");
     Store("IPAddress", "192.168.1.20");

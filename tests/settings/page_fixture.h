@@ -32,8 +32,6 @@ class PageFixture : public ::testing::Test {
         return *page;
     }
 
-    std::string Value(const std::string& query) { return RawValue(dbPath, query); }
-
     TempDir dir;
     std::string dbPath = dir.file("CONFIG");
     std::unique_ptr<AppState> state;
