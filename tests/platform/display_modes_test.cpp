@@ -1,21 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
-#include <thread>
 
-#include "link_harness.h"
 #include "platform/desktop_actions.h"
 #include "platform/display_modes.h"
-#include "x11_test_support.h"
-
-// Last: Xlib defines None and friends as macros.
-#include <X11/extensions/Xrandr.h>
 
 namespace ketrel {
 namespace {
-
-using Calls = std::vector<std::string>;
-using namespace std::chrono_literals;
 
 // Reference timings of the standard formula, as the common mode-line generators print them.
 TEST(CvtTiming, MatchesTheStandardTimingsToThePixel) {
@@ -210,63 +201,6 @@ TEST(DisplayModesWithAFakeServer, TheFirstTwoDisplaysGetWidthBy720) {
             EXPECT_NE(err.str().find(c.said), std::string::npos) << c.name << ": " << err.str();
         }
     }
-}
-
-TEST(DisplayModesWithAFakeServer, TheListIsTakenOnceInTheServersOrder) {
-    randr::Screen s = BaseScreen();
-    AddDisplay(s, 13, "HDMI-2", 0, 1, 1920, 1080, {1});
-    s.outputs.push_back({20, "DP-2", false, 0, {1}});
-    AddDisplay(s, 11, "eDP-1", 1920, 1, 1920, 1080, {1});
-    s.outputs.push_back({21, "DP-3", true, 0, {1}});
-    AddDisplay(s, 12, "DP-1", 3840, 1, 1920, 1080, {1});
-    std::ostringstream err;
-    DisplayModes displays(std::make_unique<FakeRandr>(s), err);
-    displays.EnumerateDisplays();
-    EXPECT_EQ(displays.DisplayDevices(), (Calls{"HDMI-2", "eDP-1", "DP-1"}));
-}
-
-// The real thing: frames from the unit change the X server's first output and the desktop.
-TEST(Xrandr, ResolutionFramesChangeTheFirstOutputAndTheDesktop) {
-    test::XvfbServer server;
-    std::string error;
-    if (!server.start(&error)) GTEST_SKIP() << "no X server for the test: " << error;
-    Display* probe = XOpenDisplay(server.display().c_str());
-    ASSERT_NE(probe, nullptr);
-    // "output WxH, desktop WxH" as the server has them now.
-    const auto shown = [&] {
-        const Window root = DefaultRootWindow(probe);
-        XRRScreenResources* res = XRRGetScreenResourcesCurrent(probe, root);
-        XRRCrtcInfo* c = XRRGetCrtcInfo(probe, res, res->crtcs[0]);
-        Window r;
-        int x, y;
-        unsigned w, h, border, depth;
-        XGetGeometry(probe, root, &r, &x, &y, &w, &h, &border, &depth);
-        const std::string s = "output " + std::to_string(c->width) + "x" +
-                              std::to_string(c->height) + ", desktop " + std::to_string(w) + "x" +
-                              std::to_string(h);
-        XRRFreeCrtcInfo(c);
-        XRRFreeScreenResources(res);
-        return s;
-    };
-    std::ostringstream err;
-    DesktopOptions options;
-    options.x11Display = server.display();
-    options.err = &err;
-    DesktopPcActions actions(options);
-    ASSERT_EQ(actions.displays().DisplayDevices(), Calls{"screen"});
-    test::LinkHarness link(actions);
-    ASSERT_TRUE(link.start(&error)) << error;
-    // 1920 twice: the second time the mode exists already and nothing is made again.
-    for (int width : {1920, 960, 1920}) {
-        link.unit.sendFrame("ChangeResolution" + std::to_string(width) + "_720");
-        const std::string size = std::to_string(width) + "x720";
-        const std::string expected = "output " + size + ", desktop " + size;
-        // The frame is handled on the receive thread; wait until its effect shows.
-        for (int i = 0; i < 1000 && shown() != expected; ++i) std::this_thread::sleep_for(10ms);
-        EXPECT_EQ(shown(), expected);
-    }
-    EXPECT_EQ(err.str(), "");
-    XCloseDisplay(probe);
 }
 
 }  // namespace
