@@ -11,7 +11,6 @@
 #include <thread>
 
 #include "../platform/child.h"
-#include "common/texts.h"
 #include "config/supplied_database.h"
 #include "test_support.h"
 
@@ -81,13 +80,6 @@ class Cli : public ::testing::Test {
     Child unit{{UNITSIM_EXE, "--baud", "0"}};
     std::string port;
 };
-
-TEST_F(Cli, InfoFromASilentUnitSaysSoAndFails) {
-    unit.write("fault no-answer\n");
-    const Outcome o = run({"--port", port, "info", "--seconds", "0.5"});
-    EXPECT_EQ(o.status, 1);
-    EXPECT_EQ(o.out, std::string(texts::kInfoNoAnswer) + "\n");
-}
 
 TEST_F(Cli, ListenDryRunPrintsEachActionAsItHappens) {
     Child listen(argv({"--port", port, "listen", "--dry-run"}));

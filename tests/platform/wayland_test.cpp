@@ -8,7 +8,6 @@
 #include "platform/kscreen_displays.h"
 #include "platform/mutter_displays.h"
 #include "wayland_test_support.h"
-#include "x11_test_support.h"
 
 namespace ketrel {
 namespace {
@@ -114,30 +113,6 @@ TEST_F(GnomeWaylandTest, KeysStillArriveAfterTheCompositorRestarts) {
                                                 WaylandKeyWindow::PressRelease(XK_Next);
         EXPECT_EQ(window.keys(expected.size(), 10s), expected) << round;
     }
-    EXPECT_EQ(err.str(), "");
-}
-
-// GNOME on Wayland inside a private X server, with two dummy monitors that offer several modes.
-TEST(GnomeWaylandDisplays, ResolutionFramesSwitchBothMonitorsAndKeepThemSideBySide) {
-    if (!Installed("mutter")) GTEST_SKIP() << "mutter is not installed (scripts/install-deps.sh)";
-    test::XvfbServer x;
-    test::WaylandSession session;
-    std::string error;
-    ASSERT_TRUE(x.start(&error)) << error;
-    ASSERT_TRUE(session.start(&error)) << error;
-    ASSERT_TRUE(session.startMutter(&error, x.display(), "1920x1080:960x720:1920x720")) << error;
-    std::ostringstream err;
-    DesktopPcActions actions(session.options(err));
-    ASSERT_EQ(actions.displays().DisplayDevices().size(), 2u);
-    ASSERT_EQ(Shown(session.bus()), "1920x1080@60.000 1920x1080@60.000 at 1920");
-    for (int width : {960, 1920}) {
-        actions.setResolution(width);
-        const std::string mode = std::to_string(width) + "x720@60.000";
-        EXPECT_EQ(Shown(session.bus()), mode + " " + mode + " at " + std::to_string(width));
-    }
-    // Kept for the session only: a change to keep makes GNOME Shell ask whether to keep it,
-    // and undo it unless someone answers.
-    EXPECT_FALSE(std::filesystem::exists(session.dir() + "/config/monitors.xml"));
     EXPECT_EQ(err.str(), "");
 }
 

@@ -44,20 +44,11 @@ class WaylandSession {
         return bus_.start(error);
     }
 
-    // GNOME's compositor: headless with one virtual monitor, or (x11Display given) inside that
-    // X server with two dummy monitors that offer modes ("1920x1080:960x720").
-    bool startMutter(std::string* error, const std::string& x11Display = {},
-                     const std::string& modes = {}) {
-        std::vector<std::string> argv = {"mutter", "--wayland", "--no-x11"};
-        std::vector<std::string> settings = common();
-        if (x11Display.empty()) {
-            argv.insert(argv.end(), {"--headless", "--virtual-monitor", "1920x1080"});
-        } else {
-            argv.push_back("--nested");
-            settings.insert(settings.end(),
-                            {"DISPLAY=" + x11Display, "MUTTER_DEBUG_NUM_DUMMY_MONITORS=2",
-                             "MUTTER_DEBUG_DUMMY_MODE_SPECS=" + modes});
-        }
+    // GNOME's compositor, headless, with one virtual monitor.
+    bool startMutter(std::string* error) {
+        const std::vector<std::string> argv = {"mutter",     "--wayland",         "--no-x11",
+                                               "--headless", "--virtual-monitor", "1920x1080"};
+        const std::vector<std::string> settings = common();
         if (compositor_.start(argv, settings, false, dir_ + "/mutter.log") != 0) {
             return Fail(error, "mutter cannot be started");
         }
