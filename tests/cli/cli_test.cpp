@@ -105,13 +105,6 @@ TEST_F(Cli, ListenDryRunPrintsEachActionAsItHappens) {
     EXPECT_EQ(listen.signalAndWait(SIGTERM), 0);
 }
 
-TEST_F(Cli, ListenEndsWhenTheUnitGoesAway) {
-    Child listen(argv({"--port", port, "listen", "--dry-run"}));
-    std::this_thread::sleep_for(300ms);
-    unit.write("quit\n");
-    EXPECT_EQ(listen.finish(), 1);
-}
-
 TEST_F(Cli, ExitStatuses) {
     const std::vector<std::pair<std::vector<std::string>, int>> cases = {
         {argv({"--port", "/dev/ketrel-none", "info"}), 1},

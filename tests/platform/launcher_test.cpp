@@ -117,16 +117,6 @@ TEST_F(LauncherTest, EachPathStartsExactlyOneProgramOrNone) {
     }
 }
 
-TEST_F(LauncherTest, WithoutAnOpenerADocumentIsSaidOnceAndNothingStarts) {
-    setenv("PATH", "/nonexistent", 1);
-    Write(dir / "notes.txt", "text", false);
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(launcher.open((dir / "notes.txt").string()).pid, -1);
-    const std::string said = err.str();
-    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
-    EXPECT_NE(said.find("xdg-open"), std::string::npos) << said;
-    EXPECT_TRUE(noOtherProcess());
-}
-
 TEST_F(LauncherTest, TheCameraFrameStartsTheTrimmedPathOnce) {
     fs::create_directory(dir / "camera app");
     script(dir / "camera app" / "run camera.sh");

@@ -56,18 +56,5 @@ TEST_F(PowerTest, EachFrameCallsTheLoginManagerOnceWithoutAskingAnyone) {
     EXPECT_EQ(err.str(), "");
 }
 
-TEST_F(PowerTest, ARefusalIsWrittenOnceAndNothingElseHappens) {
-    login1.refuse(true);
-    DesktopPcActions actions(options);
-    actions.shutdown();
-    actions.restart();
-    actions.shutdown();
-    actions.power().waitIdle();
-    EXPECT_EQ(login1.waitForCalls(3, 10s), (Calls{kPowerOff, kReboot, kPowerOff}));
-    const std::string said = err.str();
-    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
-    EXPECT_NE(said.find("AccessDenied"), std::string::npos) << said;
-}
-
 }  // namespace
 }  // namespace ketrel

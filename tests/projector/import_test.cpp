@@ -172,35 +172,6 @@ TEST_P(ProjectorImportTest, AMissingConfigurationIsNotCreated) {
     EXPECT_FALSE(std::filesystem::exists(config_));
 }
 
-// The messages of a library that cannot be used, and an empty brand list.
-TEST_P(ProjectorImportTest, UnusableLibrariesShowTheirMessagesAndListNothing) {
-    using Message = RecordingNotifier::Message;
-    const Message connect{texts::kConnectFailed, "", MessageIcon::Warning};
-    const Message open{texts::kOpenFailed, "错误", MessageIcon::None};
-    const std::string mdb = ReadBytes(FixturePath("DEVICES.mdb"));
-    const std::vector<std::pair<std::string, std::vector<Message>>> cases = {
-        {"missing", {connect, open}},
-        {"truncated Access", {connect, open}},
-        {"no Brand table", {open}},
-    };
-    for (const auto& [what, messages] : cases) {
-        std::filesystem::remove(devices_);
-        if (what == "truncated Access") WriteBytes(devices_, mdb.substr(0, 5000));
-        if (what == "no Brand table") ExecSql(devices_, "create table Other (x text)");
-        notifier_.clear();
-        import_.Open();
-        EXPECT_TRUE(import_.Brands().empty()) << what;
-        const auto got = notifier_.messages();
-        ASSERT_EQ(got.size(), messages.size()) << what;
-        for (std::size_t i = 0; i < got.size(); ++i) {
-            EXPECT_EQ(got[i].text + "|" + got[i].caption,
-                      messages[i].text + "|" + messages[i].caption)
-                << what;
-            EXPECT_EQ(got[i].icon, messages[i].icon) << what;
-        }
-    }
-}
-
 INSTANTIATE_TEST_SUITE_P(Libraries, ProjectorImportTest,
                          ::testing::Values("DEVICES.sqlite", "DEVICES.mdb"), [](const auto& info) {
                              return std::string(info.param).ends_with("mdb") ? "Access" : "Sqlite";
