@@ -79,15 +79,11 @@ class FakeRandr : public RandrLayer {
 
   private:
     void log(const std::string& call) { calls += (calls.empty() ? "" : "; ") + call; }
-    std::string outputName(randr::Id id) const {
-        for (const auto& o : screen_.outputs) {
-            if (o.id == id) return o.name;
-        }
-        return "?";
-    }
-    std::string modeName(randr::Id id) const {
-        for (const auto& m : screen_.modes) {
-            if (m.id == id) return m.name;
+    std::string outputName(randr::Id id) const { return nameOf(screen_.outputs, id); }
+    std::string modeName(randr::Id id) const { return nameOf(screen_.modes, id); }
+    static std::string nameOf(const auto& items, randr::Id id) {
+        for (const auto& item : items) {
+            if (item.id == id) return item.name;
         }
         return "?";
     }

@@ -7,10 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <thread>
 
-#include "link_harness.h"
-#include "platform/desktop_actions.h"
 #include "platform/program_launcher.h"
 
 namespace ketrel {
@@ -115,27 +112,6 @@ TEST_F(LauncherTest, EachPathStartsExactlyOneProgramOrNone) {
         EXPECT_EQ(err.str().empty(), said.empty()) << err.str();
         EXPECT_NE(err.str().find(said), std::string::npos) << err.str();
     }
-}
-
-TEST_F(LauncherTest, TheCameraFrameStartsTheTrimmedPathOnce) {
-    fs::create_directory(dir / "camera app");
-    script(dir / "camera app" / "run camera.sh");
-    DesktopOptions options;
-    options.err = &err;
-    DesktopPcActions actions(options);
-    test::LinkHarness link(actions, "  " + (dir / "camera app" / "run camera.sh").string() + " \t");
-    std::string error;
-    ASSERT_TRUE(link.start(&error)) << error;
-    link.unit.sendFrame("ComputerOpenCamera");
-    for (int i = 0; i < 1000 && !fs::exists(dir / "marker"); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    link.receiver.waitForPass();
-    // Every program started has ended once none is left to reap.
-    while (waitpid(-1, nullptr, 0) > 0 || errno == EINTR) {
-    }
-    EXPECT_EQ(Read(dir / "marker"), "ran\n");
-    EXPECT_EQ(err.str(), "");
 }
 
 }  // namespace

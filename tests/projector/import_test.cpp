@@ -122,11 +122,6 @@ TEST_P(ProjectorImportTest, ImportWithoutAChosenModelChangesNothing) {
              Choose("Alpha", "X1");
              import_.ModelClicked(std::nullopt);
          }},
-        {"brand list click left nothing selected",
-         [&] {
-             Choose("Alpha", "X1");
-             import_.BrandClicked(std::nullopt);
-         }},
         // Another brand after a model: the old model's codes must not go out under the new
         // brand's name.
         {"brand changed after the model",

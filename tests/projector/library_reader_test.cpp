@@ -182,22 +182,6 @@ TEST_F(SqliteShapeTest, MissingTablesAndColumnsFailToOpen) {
     EXPECT_EQ(reader_->DeviceOf("A", "M").status, LibraryStatus::OpenFailed);
 }
 
-// A view in a table's place, one that would never end, or a table of any size: bounded.
-TEST_F(SqliteShapeTest, ViewsAndEndlessTablesAreNoLibrary) {
-    Make(std::string("create table Device (") + kDeviceColumns +
-         "); create view Brand as with recursive r(x) as (select 1 union all select x + 1 from r)"
-         " select 'B' || x as Brand from r;");
-    EXPECT_EQ(reader_->Brands().status, LibraryStatus::OpenFailed);
-    Make(std::string(kBrandTable) +
-         "create view Device as select 'A', 'M', 'N', '', '', '', '',"
-         " '', '';");
-    EXPECT_EQ(reader_->DevicesOfBrand("A").status, LibraryStatus::OpenFailed);
-    Make(
-        "create table Brand (Brand text); insert into Brand with recursive r(x) as (select 1 "
-        "union all select x + 1 from r where x < 200001) select 'B' || x from r;");
-    EXPECT_EQ(reader_->Brands().status, LibraryStatus::ConnectFailed);
-}
-
 // Access files damaged in a known way.
 
 TEST(AccessReader, AMissingTableFailsToOpen) {

@@ -1,7 +1,6 @@
 // The projector library the program ships, as the build makes it, and its placement.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <regex>
 #include <set>
@@ -64,20 +63,6 @@ TEST(SuppliedLibrary, HoldsUsableModelsForEveryBrand) {
          test::QueryRows(KETREL_SUPPLIED_DEVICES_FILE, "select distinct Brand from Device")) {
         EXPECT_TRUE(listed.count(row)) << row;
     }
-}
-
-TEST(SuppliedLibrary, IsPlacedOnlyWhereNoLibraryIsYet) {
-    ketrel::test::TempDir dir;
-    const std::string target = dir.path() + "/bin/DEVICES";
-    const std::string command = std::string("\"") + KETREL_CMAKE_COMMAND + "\" -DFROM=\"" +
-                                KETREL_SUPPLIED_DEVICES_FILE + "\" -DTO=\"" + target + "\" -P \"" +
-                                KETREL_PLACE_DEVICES_SCRIPT + "\" >/dev/null";
-    ASSERT_EQ(std::system(command.c_str()), 0);
-    EXPECT_EQ(test::ReadBytes(target), test::ReadBytes(KETREL_SUPPLIED_DEVICES_FILE));
-
-    test::WriteBytes(target, "the user's own library");
-    ASSERT_EQ(std::system(command.c_str()), 0);
-    EXPECT_EQ(test::ReadBytes(target), "the user's own library");
 }
 
 }  // namespace
