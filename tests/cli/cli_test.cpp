@@ -1,7 +1,6 @@
 // The command line as a user or a script runs it, against the simulator executable and against
-// hostile input: crafted databases, import files and paths, a unit that sends control
-// characters, a reader that stops reading. Every run ends in bounded time with its status and
-// message, and leaves CONFIG as it was unless it succeeded.
+// hostile input. Every run ends in bounded time with its status and message, and leaves CONFIG
+// as it was unless it succeeded.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 

@@ -1,8 +1,7 @@
 #pragma once
 
-// A child process for the tests and the benchmarks: our environment plus some settings, its
-// output (when asked) on a pipe read by lines, its errors in a file or with the output, its
-// standard input a pipe the test writes to or nothing. Ended with the object.
+// A child process for the tests and the benchmarks, with our environment plus some settings;
+// ended with the object.
 
 #include <errno.h>
 #include <fcntl.h>
@@ -30,8 +29,7 @@ class Child {
     using Deadline = std::chrono::steady_clock::time_point;
 
     Child() = default;
-    // A program of ours under test: input and output on pipes, errors with the output when asked;
-    // killed outright with the object.
+    // A program of ours under test: input and output on pipes; killed outright with the object.
     explicit Child(const std::vector<std::string>& argv, bool withErrors = false)
         : stopSignal_(SIGKILL) {
         start(argv, {}, true, withErrors ? "" : "/dev/null", true);
@@ -45,8 +43,7 @@ class Child {
     }
 
     // 0 once started, else the error. A setting "NAME=" takes the variable away; an empty
-    // errFile sends the errors to the output. The read end of the output stays open while the
-    // child runs, so that a late line never kills it.
+    // errFile sends the errors to the output, whose read end stays open while the child runs.
     int start(std::vector<std::string> argv, const std::vector<std::string>& settings = {},
               bool readOutput = false, const std::string& errFile = "/dev/null",
               bool withInput = false) {

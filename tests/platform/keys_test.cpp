@@ -64,8 +64,7 @@ std::string Shown(Display* d) {
     return s;
 }
 
-// Key frames reach the focused window once per frame; resolution frames change the server's
-// first output and the desktop.
+// Key frames press once each; resolution frames change the first output and the desktop.
 TEST_F(X11Test, EachUnitFrameReachesTheDesktopOncePerFrame) {
     DesktopPcActions actions(options);
     ASSERT_EQ(actions.keyRoute(), "xtest");
@@ -100,8 +99,7 @@ TEST_F(X11Test, EachUnitFrameReachesTheDesktopOncePerFrame) {
         link.unit.sendFrame("ChangeResolution" + std::to_string(width) + "_720");
         const std::string size = std::to_string(width) + "x720";
         const std::string expected = "output " + size + ", desktop " + size;
-        // The frame is handled on the receive thread; wait until its effect shows (a loaded
-        // machine may take seconds).
+        // Handled on the receive thread: wait (seconds, on a loaded machine) until it shows.
         for (int i = 0; i < 3000 && Shown(probe) != expected; ++i) {
             std::this_thread::sleep_for(10ms);
         }
@@ -109,27 +107,6 @@ TEST_F(X11Test, EachUnitFrameReachesTheDesktopOncePerFrame) {
     }
     XCloseDisplay(probe);
     EXPECT_EQ(err.str(), "");
-}
-
-// No test window here: Xlib ends a process whose connection dies under it.
-TEST(X11Session, AServerThatGoesAwayLeavesTheProgramRunning) {
-    test::XvfbServer server;
-    std::string error;
-    if (!server.start(&error)) GTEST_SKIP() << "no X server for the test: " << error;
-    std::ostringstream err;
-    DesktopOptions options;
-    options.x11Display = server.display();
-    options.err = &err;
-    DesktopPcActions actions(options);
-    ASSERT_EQ(actions.displays().DisplayDevices().size(), 1u);
-    server.stop();
-    for (int i = 0; i < 3; ++i) {
-        actions.pressKey(PcKey::PageDown);
-        actions.setResolution(1920);
-    }
-    // Said once each, not once per frame.
-    const std::string said = err.str();
-    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 2) << said;
 }
 
 // Without uinput a Wayland session falls back to XWayland, and no display at all presses

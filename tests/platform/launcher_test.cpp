@@ -27,10 +27,9 @@ void Write(const fs::path& p, const std::string& text, bool executable) {
     fs::permissions(p, executable ? fs::perms::owner_all : fs::perms::owner_read);
 }
 
-// Started programs are adopted by this process (a subreaper), so a test can wait for exactly
-// the one it started and see that nothing else was left behind. A stand-in opener on PATH
-// records the arguments it is given. The working directory is the temporary directory, so a
-// command smuggled into a path would leave its files there.
+// Started programs are adopted by this process (a subreaper), so a test sees that nothing else
+// was left behind. A stand-in opener on PATH records its arguments. The working directory is
+// the temporary directory, so a command smuggled into a path would leave its files there.
 class LauncherTest : public ::testing::Test {
   protected:
     void SetUp() override {

@@ -36,8 +36,7 @@ std::string Shown(const std::string& bus) {
     return shown + "at " + std::to_string(d.regions.size() > 1 ? d.regions[1].x : 0);
 }
 
-// GNOME on Wayland, headless: a compositor with one virtual monitor of 1920x1080 and no
-// keyboard of its own, on a bus of its own.
+// GNOME on Wayland, headless: one virtual monitor of 1920x1080, no keyboard, a bus of its own.
 class GnomeWaylandTest : public ::testing::Test {
   protected:
     void SetUp() override {

@@ -1,6 +1,5 @@
-// The listing and import of the projector dialog, against a configuration database made from
-// the supplied schema in a temporary directory, with the library in either format. The editor
-// around it (redisplay, the image bytes) is the editors' tests'.
+// The projector dialog's import refusals, against the supplied configuration database and the
+// library in either format; a good import and the editor around it are the editors' tests'.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -74,23 +73,6 @@ class ProjectorImportTest : public ::testing::TestWithParam<const char*> {
     ProjectorImport import_{*library_, notifier_, kChannel};
     StoredSerialChannel channel_{config_, kChannel, notifier_};
 };
-
-// Several rows of one model are all listed; the import takes the last one.
-TEST_P(ProjectorImportTest, SeveralRowsOfOneModelImportTheLastOne) {
-    if (std::string(GetParam()).ends_with("mdb")) GTEST_SKIP() << "made with SQL only";
-    ExecSql(devices_,
-            "insert into Device values ('Beta', 'B100', 'again', '4800,None,8,1', '01', '02', "
-            "'03', '04', '05')");
-    Choose("Beta", "B100");
-    EXPECT_EQ(import_.Codes().size(), 8u);
-    ASSERT_TRUE(import_.Import(channel_));
-    EXPECT_EQ(QueryRows(config_,
-                        "select CodeName || '=' || Code from SPTxCode where SPNumber = 1 "
-                        "and CodeName in ('PowerOn', 'PowerOff', 'VGA', 'Video') order by ID"),
-              (Texts{"PowerOn=01", "PowerOff=02", "VGA=03", "Video=04"}));
-    EXPECT_EQ(QueryRows(config_, "select Protocol, Model from SPChannel where SPNumber = 1"),
-              Texts{"4800,None,8,1|Beta-B100"});
-}
 
 TEST_P(ProjectorImportTest, AChannelLackingACodeStopsThereAndChangesNothing) {
     const std::vector<std::pair<std::string, const char*>> cases = {
