@@ -40,22 +40,6 @@ TEST(ConfigCli, ImageWritesTheRawBytesOrAHexDump) {
     EXPECT_EQ(all[127].substr(0, 6), "07F0  ");
 }
 
-TEST(ConfigCli, UsageAndFailures) {
-    test::TempDir empty;
-    const test::Outcome noDatabase = test::RunCli(empty.path(), "", "image");
-    EXPECT_EQ(noDatabase.status, 1);
-    EXPECT_EQ(noDatabase.err, "sqlite3_open for config error!!!\n提取数据失败！\n");
-    EXPECT_FALSE(std::filesystem::exists(empty.file("CONFIG")));
-
-    EXPECT_EQ(test::RunCli(empty.path(), "", "image", {"--out"}).status, 2);
-    EXPECT_EQ(test::RunCli(empty.path(), "", "write-config", {"now"}).status, 2);
-
-    const test::Outcome noPort =
-        test::RunCli(empty.path(), empty.file("no-such-port"), "write-cards");
-    EXPECT_EQ(noPort.status, 1);
-    EXPECT_EQ(noPort.err.rfind("端口无效或者被占用,请检查COM端口!\n", 0), 0u) << noPort.err;
-}
-
 // The build step behind ketrel_place_config: the supplied file goes where none is, and a file
 // that is there (the user's configuration) stays as it is.
 TEST(PlaceConfig, CopiesOnlyWhereNoFileIs) {

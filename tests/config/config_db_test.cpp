@@ -65,11 +65,6 @@ TEST(ConfigDb, ValuesRoundTripWhateverTheyHold) {
         ASSERT_TRUE(channel && channel->size() == 1);
         EXPECT_EQ((*channel)[0][3], value);
 
-        ASSERT_TRUE(config.execute(sql::kUpdateSPTxCodeByName, {value, 3, "VGA"}, sql::kSPTxCode));
-        const auto code = config.fetch(sql::kSelectSPTxCodeByName, {"VGA", 3}, sql::kSPTxCode);
-        ASSERT_TRUE(code && code->size() == 1);
-        EXPECT_EQ((*code)[0][3], value);
-
         const std::string id = std::string("12") + value;
         ASSERT_TRUE(config.execute(sql::kInsertCard, {id, 7, 8}, sql::kCard));
         ASSERT_TRUE(config.execute(sql::kUpdateCard, {3, 4, id}, sql::kCard));

@@ -242,17 +242,6 @@ TEST(SplitHexCode, TokensLengthsAndMessages) {
     }
 }
 
-TEST(SplitHexCode, AFullCodeFillsItsSlotAndTheNextStartsRightAfter) {
-    test::SuppliedDb db;
-    RawExec(db.path, "update SPTxCode set Code = '" + Tokens(32) + "' where ID = 1;" +
-                         "update SPTxCode set Code = 'C3' where ID = 2");
-    test::RecordingNotifier notifier;
-    ConfigImage image{};
-    ASSERT_TRUE(CompileConfigImage(ConfigDb(db.path, notifier), image));
-    EXPECT_EQ(Hex(image, 0, 33), Tokens(32) + " C3");
-    EXPECT_EQ(Hex(image, 320, 2), "20 01");
-}
-
 struct FieldCase {
     std::string text;
     std::string bytes;
@@ -329,19 +318,6 @@ TEST(CardImage, RecordsInTableOrderWithZerosAfter) {
                         {18, "00 00 00 00 03 2C"},
                         {24, "EF BE AD DE 0A 00"}});
     EXPECT_TRUE(notifier.messages().empty());
-}
-
-TEST(CardImage, CapacityIs340Cards) {
-    test::SuppliedDb db;
-    test::InsertCards(db.path, 340);
-    test::RecordingNotifier notifier;
-    ConfigImage image{};
-    const auto count = LoadCards(ConfigDb(db.path, notifier), image);
-    ASSERT_TRUE(count);
-    EXPECT_EQ(*count, 340u);
-    EXPECT_EQ(Hex(image, 0, 6), "01 00 00 00 01 04");
-    EXPECT_EQ(Hex(image, 2034, 6), "54 01 00 00 00 03");  // card 340
-    EXPECT_EQ(Hex(image, 2040, 8), "00 00 00 00 00 00 00 00");
 }
 
 }  // namespace

@@ -128,20 +128,6 @@ TEST(WaitIoTAck, ReplyOnTheLastPollCountsAndOneLaterDoesNot) {
     }
 }
 
-TEST(WaitIoTAck, BytesBeyondTheBufferWrapAroundWithoutOverrun) {
-    // The write position comes round to the start; the old bytes behind it stay, so the text
-    // is never the reply alone and the wait runs out instead of reading past the buffer.
-    ScriptedInput input({std::string(1000, 'x'), std::string(IoTAckBuffer::kSize, 'y') + kOk});
-    Word fields[3] = {kUntouched, kUntouched, kUntouched};
-    EXPECT_FALSE(WaitIoTAck(input, input, 10, fields, 3));
-    EXPECT_EQ(fields[0], kUntouched);
-
-    IoTAckBuffer buffer;
-    for (int i = 0; i < 130; ++i) buffer.append('a');
-    EXPECT_EQ(buffer.writeIndex(), 2u);
-    EXPECT_EQ(buffer.text().size(), IoTAckBuffer::kSize) << "a full buffer ends at its end";
-}
-
 TEST(ParseIoTAck, RefusesCountsTheCallerCannotHold) {
     Word fields[kMaxFields] = {};
     EXPECT_FALSE(ParseIoTAck("IoTAckData:1\r\n", fields, 0));

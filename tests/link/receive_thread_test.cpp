@@ -20,13 +20,6 @@ class ReceiveThreadTest : public test::UnitFixture {
     }
 };
 
-TEST_F(ReceiveThreadTest, FramesTenStrayBytesApartAreBothHandled) {
-    unit.sendRaw(sim::UnitSimulator::MakeFrame("ComputerPageUp") + std::string(10, 'x') +
-                 sim::UnitSimulator::MakeFrame("ComputerPageDown"));
-    ASSERT_TRUE(eventually(2));
-    EXPECT_EQ(actions.events(), (Events{"key PageUp", "key PageDown"}));
-}
-
 TEST_F(ReceiveThreadTest, ABurstLongerThanTheRingLosesNoFrame) {
     std::string burst;
     for (int i = 0; i < 40; ++i) burst += sim::UnitSimulator::MakeFrame("ComputerPageDown");

@@ -1,9 +1,6 @@
 // The transaction primitives against the simulated unit: exact replies, time budgets, purges.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <termios.h>
-
 #include <cstring>
 #include <thread>
 
@@ -148,32 +145,6 @@ TEST_F(WireTest, NoLineGoesOutWhileAnExchangeHoldsTheLine) {
     EXPECT_TRUE(unit.receivedLines().empty());
     EXPECT_TRUE(link.PostCommand(frame::kGetInfo));
     EXPECT_TRUE(test::WaitUntil([&] { return unit.receivedLines().size() == 1; }));
-}
-
-// The device may be a terminal someone goes on using (--port /dev/tty): closing gives back the
-// line settings it had.
-TEST(PortSettings, AreGivenBackAtClose) {
-    const int master = posix_openpt(O_RDWR | O_NOCTTY);
-    ASSERT_GE(master, 0);
-    ASSERT_EQ(grantpt(master), 0);
-    ASSERT_EQ(unlockpt(master), 0);
-    const std::string name = ptsname(master);
-    const int watcher = open(name.c_str(), O_RDWR | O_NOCTTY);
-    termios cooked{};
-    ASSERT_EQ(tcgetattr(watcher, &cooked), 0);
-    ASSERT_TRUE(cooked.c_lflag & ICANON);
-    SerialPort port;
-    ASSERT_TRUE(port.open(name)) << port.lastError();
-    termios now{};
-    tcgetattr(watcher, &now);
-    EXPECT_FALSE(now.c_lflag & ICANON) << "open makes the line raw";
-    port.close();
-    tcgetattr(watcher, &now);
-    EXPECT_EQ(now.c_lflag, cooked.c_lflag);
-    EXPECT_EQ(now.c_iflag, cooked.c_iflag);
-    EXPECT_EQ(cfgetospeed(&now), cfgetospeed(&cooked));
-    close(watcher);
-    close(master);
 }
 
 TEST_F(WireTest, ThePortIsExclusiveWithinTheProcess) {
