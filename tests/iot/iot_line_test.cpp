@@ -8,28 +8,6 @@
 namespace ketrel::iot {
 namespace {
 
-struct PackCase {
-    std::string bytes;
-    DataWords words;
-};
-
-TEST(PackTextBytes, FirstByteOfEachPairIsTheLowByte) {
-    const PackCase cases[] = {
-        {"ab", {25185, 0, 0, 0, 0, 0, 0, 0}},
-        {"", {}},
-        // 15 bytes: the last word's high byte is the zero fill.
-        {"ABCDEFGHIJKLMNO", {0x4241, 0x4443, 0x4645, 0x4847, 0x4A49, 0x4C4B, 0x4E4D, 0x004F}},
-        {"ABCDEFGHIJKLMNOP", {0x4241, 0x4443, 0x4645, 0x4847, 0x4A49, 0x4C4B, 0x4E4D, 0x504F}},
-        // Bytes above 127 are unsigned.
-        {"\xC4\xE3\xBA\xC3", {0xE3C4, 0xC3BA, 0, 0, 0, 0, 0, 0}},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(PackTextBytes(c.bytes), c.words) << c.bytes;
-        const auto back = UnpackTextBytes(c.words);
-        EXPECT_EQ(std::string(reinterpret_cast<const char*>(back.data()), c.bytes.size()), c.bytes);
-    }
-}
-
 TEST(LocaleBytes, ChineseTakesTwoBytesInADoubleByteCharacterSet) {
     struct Case {
         const char* charset;

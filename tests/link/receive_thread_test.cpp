@@ -52,20 +52,6 @@ TEST_F(ReceiveThreadTest, NothingIsDispatchedWhilePausedAndNestedPausesNeedEvery
     link.ResumeReceiver();
 }
 
-TEST_F(ReceiveThreadTest, APausedExchangeOwnsTheReplies) {
-    {
-        SerialLink::Exchange exchange(link);
-        ASSERT_TRUE(link.SendCommand("GetInfo\r\n"));
-        // The information frames are now for this exchange alone: none is dispatched.
-        ASSERT_TRUE(test::WaitUntil([&] { return link.CommHandle().queuedInput() >= 512; }));
-        std::uint8_t buffer[2048];
-        EXPECT_EQ(link.CommHandle().read(buffer, sizeof buffer), 512);
-    }
-    EXPECT_EQ(receiver.pauseCount(), 0);
-    receiver.waitForPass();
-    EXPECT_EQ(actions.count(), 0u);
-}
-
 // A sink that holds the receive thread inside a delivery until the test lets it go.
 class BlockingSink : public FrameSink {
   public:
