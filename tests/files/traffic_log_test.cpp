@@ -1,18 +1,14 @@
-// The traffic log: the port's hook sees every byte in both directions, the writer thread gets
-// every record out in order from threads that write at once, and the file reads back byte for
-// byte.
-#include <fcntl.h>
+// The traffic log: the writer thread gets every record out in order from threads that write at
+// once, and the file reads back byte for byte. (That the port reports every byte it writes and
+// reads is shown by the log of a whole transfer in unit_test.cpp.)
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <filesystem>
 #include <thread>
 
 #include "files_test_support.h"
-#include "link/serial_port.h"
 #include "link/traffic_log.h"
 #include "test_support.h"
 
@@ -142,55 +138,6 @@ TEST(TrafficLog, TheFileIsRotatedAtItsSize) {
         EXPECT_EQ(text.rfind("# ketrel traffic log", 0), 0u) << name << " starts anew";
     }
     EXPECT_FALSE(std::filesystem::exists(path + ".3"));
-}
-
-// A pseudo-terminal pair: the port opens the follower end, the test plays the unit.
-struct PtyPair {
-    PtyPair() {
-        if (leader >= 0 && grantpt(leader) == 0 && unlockpt(leader) == 0) path = ptsname(leader);
-    }
-    ~PtyPair() { close(leader); }
-    int leader = posix_openpt(O_RDWR | O_NOCTTY);
-    std::string path;
-};
-
-class Recorder : public TrafficObserver {
-  public:
-    void onTraffic(TrafficDirection d, const std::uint8_t* data, std::size_t len) override {
-        std::lock_guard lock(mutex_);
-        records.push_back({{}, d, std::vector<std::uint8_t>(data, data + len)});
-    }
-    std::mutex mutex_;
-    std::vector<TrafficRecord> records;
-};
-
-TEST(TrafficLog, ThePortReportsWhatItWroteAndReadAndNothingElse) {
-    PtyPair pty;
-    ASSERT_FALSE(pty.path.empty());
-    Recorder recorder;
-    SerialPort port;
-    ASSERT_TRUE(port.open(pty.path)) << port.lastError();
-    EXPECT_EQ(port.trafficObserver(), nullptr);
-    port.setTrafficObserver(&recorder);
-
-    const std::string command = "ReadConfig\r\n";
-    ASSERT_EQ(port.write(reinterpret_cast<const std::uint8_t*>(command.data()), command.size()),
-              command.size());
-    std::uint8_t buffer[64];
-    EXPECT_EQ(port.read(buffer, sizeof buffer), 0);  // nothing queued: nothing reported
-    ASSERT_EQ(::write(pty.leader, "OK\r\n", 4), 4);
-    ASSERT_TRUE(test::WaitUntil([&] { return port.queuedInput() == 4; }));
-    ASSERT_EQ(port.read(buffer, sizeof buffer), 4);
-
-    port.setTrafficObserver(nullptr);
-    port.write(reinterpret_cast<const std::uint8_t*>("x"), 1);
-
-    std::lock_guard lock(recorder.mutex_);
-    ASSERT_EQ(recorder.records.size(), 2u);
-    EXPECT_EQ(recorder.records[0].direction, TrafficDirection::ToUnit);
-    EXPECT_EQ(recorder.records[0].bytes, Bytes(command));
-    EXPECT_EQ(recorder.records[1].direction, TrafficDirection::FromUnit);
-    EXPECT_EQ(recorder.records[1].bytes, Bytes("OK\r\n"));
 }
 
 }  // namespace
