@@ -11,6 +11,10 @@
 #include "iot/gateway.h"
 #include "iot/iot_texts.h"
 
+// The fault tables name only the fields a case sets; GCC 12 warns about the others even though
+// each has its default.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+
 namespace ketrel::test {
 namespace {
 
@@ -23,12 +27,6 @@ bool RunTransfer(Transfer t, SerialLink& link, const std::string& db, Notifier& 
 const char* NoStatus(Transfer t) {
     return t == Transfer::Config ? texts::kWriteConfigFailed1 : texts::kWriteCardFailed1;
 }
-
-const char* NoOk(Transfer t) {
-    return t == Transfer::Config ? texts::kWriteConfigFailed3 : texts::kWriteCardFailed3;
-}
-
-const char* ReplyTimeout(Transfer) { return texts::kReplyTimeout; }
 
 // A progress view that lets a test act at the moment a block's status has been taken, or a
 // step begins.
@@ -68,51 +66,46 @@ class UnitFaults : public FaultFixture {
     }
 };
 
-// Faults with one member set: Set(&sim::Faults::noAnswer, true).
-template <typename Faults, typename T, typename V>
-Faults Set(T Faults::*member, V value) {
-    Faults f;
-    f.*member = value;
-    return f;
-}
-
 struct LineCase {
+    Transfer transfer;
     const char* name;
     sim::Faults faults;
-    const char* (*message)(Transfer);
+    const char* message;
     int blocksAccepted;
     // The step from which the unit stays silent ("" from the start, nullptr: it answers late).
     const char* silentFrom = nullptr;
 };
 
 TEST_F(UnitFaults, SilentSlowGarbledOrRefusingUnit) {
-    std::vector<std::pair<Transfer, LineCase>> cases;
-    auto both = [&](const LineCase& c) {
-        for (Transfer t : {Transfer::Config, Transfer::Cards}) cases.push_back({t, c});
+    using enum Transfer;
+    const char *configNoOk = texts::kWriteConfigFailed3, *cardsNoOk = texts::kWriteCardFailed3;
+    const char *configRefused = texts::kWriteConfigFailed1,
+               *cardsRefused = texts::kWriteCardFailed1;
+    const LineCase cases[] = {
+        {Config, "silent", {.noAnswer = true}, configNoOk, 0, ""},
+        {Cards, "silent", {.noAnswer = true}, cardsNoOk, 0, ""},
+        // Beyond the 100 ticks for "OK": the answer comes after the transfer gave up.
+        {Config, "slow to answer", {.replyDelayMs = 1800}, configNoOk, 0},
+        // Far beyond the ten rounds of the status wait.
+        {Config, "slow block status", {.statusAfterMs = 400}, configRefused, 1},
+        {Cards, "slow block status", {.statusAfterMs = 400}, cardsRefused, 1},
+        {Config, "garbage first", {.prefixBytes = {"\xFF\x00{}#\r\n", 7}}, configNoOk, 0},
+        {Cards, "garbage first", {.prefixBytes = "garbage"}, cardsNoOk, 0},
+        {Config,
+         "no OK to InitConfig",
+         {.noInitOk = true},
+         texts::kReplyTimeout,
+         8,
+         texts::kAwaitingUnit},
+        {Config, "Error at the first block", {.errorAtBlock = 0}, configRefused, 0},
+        {Config, "Error at block 4", {.errorAtBlock = 4}, configRefused, 4},
+        {Config, "Error at the last block", {.errorAtBlock = 7}, configRefused, 7},
+        {Cards, "Error at the first block", {.errorAtBlock = 0}, cardsRefused, 0},
+        {Cards, "Error at the last block", {.errorAtBlock = 7}, cardsRefused, 7},
     };
-    both({"silent", Set(&sim::Faults::noAnswer, true), NoOk, 0, ""});
-    // Beyond the 100 ticks for "OK": the answer comes after the transfer gave up.
-    cases.push_back(
-        {Transfer::Config, {"slow to answer", Set(&sim::Faults::replyDelayMs, 1800), NoOk, 0}});
-    // Far beyond the ten rounds of the status wait.
-    both({"slow block status", Set(&sim::Faults::statusAfterMs, 400), NoStatus, 1});
-    cases.push_back({Transfer::Config,
-                     {"garbage before every answer",
-                      Set(&sim::Faults::prefixBytes, std::string("\xFF\x00{}#\r\n", 7)), NoOk, 0}});
-    cases.push_back(
-        {Transfer::Cards,
-         {"garbage before every answer", Set(&sim::Faults::prefixBytes, "garbage"), NoOk, 0}});
-    cases.push_back({Transfer::Config,
-                     {"no OK to InitConfig", Set(&sim::Faults::noInitOk, true), ReplyTimeout, 8,
-                      texts::kAwaitingUnit}});
-    for (int block = 0; block < 8; ++block) {
-        both({"Error at a block", Set(&sim::Faults::errorAtBlock, block), NoStatus, block});
-    }
-    for (const auto& [transfer, c] : cases) {
-        SCOPED_TRACE(std::string(c.name) +
-                     (transfer == Transfer::Config ? " (config)" : " (cards)") + " block " +
-                     std::to_string(c.faults.errorAtBlock));
-        const Strings messages = {c.message(transfer)};
+    for (const LineCase& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + (c.transfer == Config ? " (config)" : " (cards)"));
+        const Strings messages = {c.message};
         unit.setFaults(c.faults);
         const std::string dbBefore = dbBytes();
         HookedProgress steps;
@@ -122,9 +115,9 @@ TEST_F(UnitFaults, SilentSlowGarbledOrRefusingUnit) {
         const bool ok = runTransfer(
             [&] {
                 clock.hurry(c.silentFrom && !*c.silentFrom ? kHurry : 1);
-                return RunTransfer(transfer, link, db.path, notifier, steps);
+                return RunTransfer(c.transfer, link, db.path, notifier, steps);
             },
-            NoStatus(transfer), messages, c.blocksAccepted, unit);
+            NoStatus(c.transfer), messages, c.blocksAccepted, unit);
         clock.hurry(1);
         EXPECT_FALSE(ok);
         EXPECT_EQ(notifier.headlines(), messages);
@@ -146,7 +139,7 @@ TEST_F(UnitFaults, SilentSlowGarbledOrRefusingUnit) {
 // The adapter is pulled out right after the unit took `block` blocks, before the next is written.
 TEST_F(UnitFaults, UnpluggedBetweenBlocks) {
     for (Transfer t : {Transfer::Config, Transfer::Cards}) {
-        for (int block = 1; block < 8; ++block) {
+        for (int block : {1, 4, 7}) {
             SCOPED_TRACE("unplugged after block " + std::to_string(block - 1) +
                          (t == Transfer::Config ? " (config)" : " (cards)"));
             sim::UnitSimulator pulled;
@@ -175,44 +168,6 @@ TEST_F(UnitFaults, UnpluggedBetweenBlocks) {
             EXPECT_EQ(dbBytes(), dbBefore);
             expectUnplugHandled();
         }
-    }
-}
-
-// The same, at a moment chosen by another thread: whichever wait or write meets the missing
-// device ends the transfer with a clear message.
-TEST_F(UnitFaults, UnpluggedByAnotherThreadMidTransfer) {
-    for (int block : {0, 3, 7}) {
-        SCOPED_TRACE("unplugged once the unit took " + std::to_string(block) + " blocks");
-        sim::UnitSimulator pulled;
-        std::string error;
-        ASSERT_TRUE(pulled.start(&error)) << error;
-        ASSERT_TRUE(link.OpenCommPort(pulled.portPath()));
-        std::atomic<bool> transferDone{false};
-        std::thread puller([&] {
-            WaitUntil([&] { return transferDone || pulled.blocksAccepted() >= block; },
-                      std::chrono::seconds(20));
-            if (block == 0) WaitUntil([&] { return transferDone || pulled.receivingBlocks(); });
-            pulled.stop();
-        });
-        notifier.clear();
-        const std::string dbBefore = dbBytes();
-        bool ok = true;
-        WithinBudget([&] { ok = WriteConfiguration(link, db.path, notifier, progress); });
-        transferDone = true;
-        puller.join();
-        const auto texts = notifier.headlines();
-        ASSERT_FALSE(texts.empty());
-        if (!ok) {
-            const Strings allowed = {texts::kWriteConfigFailed1, texts::kWriteConfigFailed3,
-                                     texts::kReadFailed, texts::kReplyTimeout};
-            const Strings writeFailed = {texts::kWriteFailed, texts::kWriteConfigFailed2};
-            EXPECT_TRUE(texts == writeFailed ||
-                        (texts.size() == 1 &&
-                         std::find(allowed.begin(), allowed.end(), texts[0]) != allowed.end()))
-                << ::testing::PrintToString(texts);
-        }
-        EXPECT_EQ(dbBytes(), dbBefore);
-        expectUnplugHandled();
     }
 }
 
@@ -249,15 +204,14 @@ TEST_F(UnitFaults, FramesFloodDuringTransfer) {
     }
 }
 
-// An IoT exchange with a gateway that is silent, answers garbage, or is unplugged while the
-// program waits for its answer.
+// An IoT exchange with a gateway that answers garbage, or is unplugged while the program waits
+// for its answer.
 TEST_F(UnitFaults, GatewayExchangeFaults) {
     iot::Gateway gateway(link, notifier);
     const std::pair<const char*, sim::IotFaults> cases[] = {
-        {"silent", Set(&sim::IotFaults::noReply, true)},
-        {"garbage before the reply", Set(&sim::IotFaults::textBefore, "\x01\xFE#")},
-        {"garbage instead of the reply", Set(&sim::IotFaults::replyText, "IoTAckData:x;y\r\n")},
-        {"a byte after the reply", Set(&sim::IotFaults::trailingByte, true)},
+        {"garbage before the reply", {.textBefore = "\x01\xFE#"}},
+        {"garbage instead of the reply", {.replyText = "IoTAckData:x;y\r\n"}},
+        {"a byte after the reply", {.trailingByte = true}},
     };
     // Every row ends in the wait's time-out: the unit says what it has to say at once.
     clock.hurry(kHurry);
@@ -276,7 +230,7 @@ TEST_F(UnitFaults, GatewayExchangeFaults) {
     unit.setBaud(sim::UnitSimulator::kLineBaud);
 
     // Unplugged while the program waits for the reply.
-    unit.iot().setFaults(cases[0].second);
+    unit.iot().setFaults({.noReply = true});
     const std::size_t linesBefore = unit.receivedLines().size();
     std::thread puller([&] {
         WaitUntil([&] { return unit.receivedLines().size() > linesBefore; });
