@@ -1,17 +1,22 @@
-// The frame dispatch over any byte stream arriving in any pieces, with the ring filled the way
-// the receive thread fills it: each read stops at the ring's end, a pass dispatches after every
-// read that brought bytes, and a pass that handled a frame is followed by another.
+// The frame dispatch over any byte stream arriving in any pieces, and the information lines on
+// any text.
 //
 // Byte 0 chooses the mode:
-//   even: a raw stream, as chunks [length][bytes...], each chunk one read. Checked against a
-//         plain model of the ring and its scan: the same events, the same ring after every pass.
-//   odd:  a stream of whole frames only (payloads built from the input), cut into pieces of the
-//         sizes the rest of the input gives. Every frame must act exactly once, in order.
+//   even: a raw stream, as chunks [length][bytes...], each chunk one read, with the ring filled
+//         the way the receive thread fills it: each read stops at the ring's end, a pass
+//         dispatches after every read that brought bytes, and a pass that handled a frame is
+//         followed by another. Checked against a plain model of the ring and its scan: the same
+//         events, the same ring after every pass; what reaches the sink is valid UTF-8.
+//   odd:  byte 1 chooses a delimiter, the rest is a text. SplitString must give back exactly the
+//         trimmed text when its pieces are joined again, and HandleInfoLine must hand on a line
+//         exactly when it is one known key, one "=" and a value, with both as they stand.
 #include <cstring>
 
+#include "common/pc_actions.h"
 #include "fuzz_support.h"
 #include "link/frame.h"
 #include "link/frame_dispatch.h"
+#include "link/info_lines.h"
 #include "platform/app_state.h"
 #include "platform/text_util.h"
 
@@ -21,6 +26,55 @@ using fuzz::Check;
 namespace {
 
 constexpr const char* kCameraPath = " /opt/camera ";
+
+// What the unit's frames made happen, one line each: "key PageUp", "open /path", "info k=v".
+class Recorder : public PcActions, public FrameSink {
+  public:
+    void pressKey(PcKey key) override { events.push_back(std::string("key ") + PcKeyName(key)); }
+    void shutdown() override { events.push_back("shutdown"); }
+    void restart() override { events.push_back("restart"); }
+    void openProgram(const std::string& path) override { events.push_back("open " + path); }
+    void setResolution(int width) override {
+        events.push_back("resolution " + std::to_string(width));
+    }
+    void infoLine(const std::string& key, const std::string& value) override {
+        events.push_back("info " + key + "=" + value);
+    }
+    std::vector<std::string> events;
+};
+
+bool KnownInfoKey(std::string_view key) {
+    return std::find(kInfoKeys.begin(), kInfoKeys.end(), key) != kInfoKeys.end();
+}
+
+std::string_view Trimmed(std::string_view t) {
+    const auto space = [](char c) { return c != '\0' && std::strchr(" \t\r\n\v\f", c); };
+    while (!t.empty() && space(t.front())) t.remove_prefix(1);
+    while (!t.empty() && space(t.back())) t.remove_suffix(1);
+    return t;
+}
+
+bool ValidUtf8(std::string_view s) {
+    for (std::size_t i = 0; i < s.size();) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        const std::size_t len = c < 0x80         ? 1
+                                : (c >> 5) == 6  ? 2
+                                : (c >> 4) == 14 ? 3
+                                : (c >> 3) == 30 ? 4
+                                                 : 0;
+        if (len == 0 || i + len > s.size()) return false;
+        std::uint32_t cp = len == 1 ? c : c & (0x7F >> len);
+        for (std::size_t k = 1; k < len; ++k) {
+            const auto d = static_cast<unsigned char>(s[i + k]);
+            if ((d & 0xC0) != 0x80) return false;
+            cp = (cp << 6) | (d & 0x3F);
+        }
+        const std::uint32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (cp < least[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+        i += len;
+    }
+    return true;
+}
 
 // The PC commands a payload starts with, and what each makes happen.
 const std::pair<const char*, const char*> kCommands[] = {
@@ -49,7 +103,9 @@ void ExpectedEvents(const std::uint8_t* payload, std::vector<std::string>& out) 
     }
     const std::string line = Trim(SanitizeUtf8(text));
     if (std::count(line.begin(), line.end(), '=') != 1) return;
-    if (fuzz::KnownInfoKey(line.substr(0, line.find('=')))) out.push_back("info " + line);
+    if (!KnownInfoKey(line.substr(0, line.find('=')))) return;
+    Check(ValidUtf8(line));
+    out.push_back("info " + line);
 }
 
 // The scan as the rules state it, on a ring of its own.
@@ -92,20 +148,8 @@ struct Receiver {
     }
 };
 
-// The payloads a frame starts with: each command, then information lines and near misses.
-const std::vector<std::string> kPayloads = [] {
-    std::vector<std::string> p;
-    for (const auto& command : kCommands) p.push_back(command.first);
-    for (const char* other :
-         {"Model=", "IDNumber=", "deviceid=", "dhcp=1", " cip = ", "netmask=", "gateway",
-          "dnsaddr==", "serverip=", "Computer", "{", "}", "\xE4\xB8\xAD", "\xFF", " ", "=", "x"}) {
-        p.push_back(other);
-    }
-    return p;
-}();
-
 void RawMode(fuzz::Input& input) {
-    fuzz::Recorder recorder;
+    Recorder recorder;
     SharedText path(kCameraPath);
     FrameDispatcher dispatcher(recorder, recorder, path);
     Receiver real, model;
@@ -128,55 +172,37 @@ void RawMode(fuzz::Input& input) {
     for (int guard = 0; both(); ++guard) Check(guard < 64);
 }
 
-void FramesMode(fuzz::Input& input) {
-    const std::string_view rest = input.rest();
-    const auto* data = reinterpret_cast<const std::uint8_t*>(rest.data());
-    const std::size_t size = rest.size();
-    // Frames first: each takes two input bytes (a payload piece and a suffix length).
-    std::size_t i = 0;
-    const std::size_t frames = size > 0 ? data[i++] % 80 : 0;
-    std::string stream;
-    std::vector<std::string> expected;
-    for (std::size_t f = 0; f < frames && i + 1 < size; ++f, i += 2) {
-        std::string text = kPayloads[data[i] % kPayloads.size()];
-        // The rest of the payload: a serial number, or bytes of the input itself.
-        if (data[i + 1] & 0x80) {
-            text += std::to_string(f);
-        } else {
-            const std::size_t take = std::min<std::size_t>(data[i + 1] & 0x3F, size - i - 2);
-            text.append(reinterpret_cast<const char*>(data + i + 2), take);
-        }
-        std::string frameBytes(frame::kFrameSize, '\0');
-        frameBytes.front() = '{';
-        frameBytes.back() = '}';
-        std::memcpy(&frameBytes[1], text.data(), std::min(text.size(), frame::kPayloadSize));
-        ExpectedEvents(reinterpret_cast<const std::uint8_t*>(frameBytes.data() + 1), expected);
-        stream += frameBytes;
+void InfoLinesMode(fuzz::Input& input) {
+    if (input.size() < 1) return;
+    const std::uint8_t choice = input.byte();
+    const char delimiters[] = {'=', ',', '.', ' ', static_cast<char>(choice)};
+    const char delimiter = delimiters[choice % std::size(delimiters)];
+    const std::string_view text = input.rest();
+
+    // SplitString: the pieces joined by the delimiter are the trimmed text, none holds it.
+    const auto parts = SplitString(text, delimiter);
+    const std::string_view trimmed = Trimmed(text);
+    std::string joined;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        Check(parts[i].find(delimiter) == std::string::npos);
+        joined += (i ? std::string(1, delimiter) : "") + parts[i];
     }
-    fuzz::Recorder recorder;
-    SharedText path(kCameraPath);
-    FrameDispatcher dispatcher(recorder, recorder, path);
-    Receiver real;
-    auto dispatch = [&](frame::Ring& r) { return dispatcher.DispatchUnitFrames(r); };
-    std::size_t sent = 0;
-    while (sent < stream.size()) {
-        std::size_t piece = i < size ? data[i++] : 64;
-        if (piece == 0) piece = 1;
-        piece = std::min(piece, stream.size() - sent);
-        real.queued += stream.substr(sent, piece);
-        sent += piece;
-        // One poll of the port, and the passes it takes to read all of it.
-        for (bool more = true; more;) {
-            more = real.pass(dispatch) && (!real.queued.empty() || real.dirty);
-        }
-    }
-    for (int guard = 0; real.pass(dispatch); ++guard) Check(guard < 64);
-    Check(recorder.events == expected);
+    Check(parts.empty() == trimmed.empty() && joined == trimmed);
+
+    // HandleInfoLine: exactly one known key, one "=", reported once with both halves as sent.
+    Recorder sink;
+    const bool reached = HandleInfoLine(text, sink);
+    const std::size_t eq = trimmed.find('=');
+    Check(reached ==
+          (eq != std::string_view::npos && trimmed.find('=', eq + 1) == std::string_view::npos &&
+           KnownInfoKey(trimmed.substr(0, eq))));
+    Check(sink.events ==
+          (reached ? std::vector{"info " + std::string(trimmed)} : std::vector<std::string>{}));
 }
 
 }  // namespace
 
 void ketrel::fuzz::FuzzOne(Input& input) {
     if (input.size() < 1) return;
-    (input.byte() & 1) ? FramesMode(input) : RawMode(input);
+    (input.byte() & 1) ? InfoLinesMode(input) : RawMode(input);
 }

@@ -31,22 +31,17 @@ config_sources=(src/config/config_image.cpp src/config/config_db.cpp src/config/
 
 # target: its sources, its extra libraries and its longest input.
 declare -A sources=(
-    [iot_reply]="src/iot/iot_reply.cpp src/iot/wait_iot_ack.cpp src/link/link_clock.cpp"
-    [iot_wait]="src/iot/iot_reply.cpp src/iot/wait_iot_ack.cpp src/link/link_clock.cpp"
+    [iot]="src/iot/iot_reply.cpp src/iot/wait_iot_ack.cpp src/link/link_clock.cpp"
     [frame_dispatch]="${link_sources[*]}"
-    [info_lines]="${link_sources[*]}"
-    [hex_code]="${config_sources[*]}"
-    [line_settings]="${config_sources[*]}"
-    [ipv4]="${config_sources[*]}"
+    [image_fields]="${config_sources[*]}"
     [ini_read]="src/platform/ini_file.cpp src/platform/text_util.cpp src/platform/safe_file.cpp"
     [config_file]="${config_sources[*]} src/config/config_file.cpp src/config/send_code_rules.cpp src/config/config_file_json.cpp
         src/config/dotted_address.cpp src/platform/text_util.cpp
         src/platform/safe_file.cpp"
 )
-declare -A libs=([hex_code]=-lsqlite3 [line_settings]=-lsqlite3 [ipv4]=-lsqlite3
-    [config_file]=-lsqlite3)
+declare -A libs=([image_fields]=-lsqlite3 [config_file]=-lsqlite3)
 declare -A max_len=([frame_dispatch]=4096 [ini_read]=4096 [config_file]=8192)
-all=(iot_reply iot_wait frame_dispatch info_lines hex_code line_settings ipv4 ini_read config_file)
+all=(iot frame_dispatch image_fields ini_read config_file)
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=("${all[@]}")
 
