@@ -2,7 +2,6 @@
 // broken one is reported.
 #include <gtest/gtest.h>
 
-#include <random>
 
 #include "config/config_file_json.h"
 
@@ -89,23 +88,6 @@ TEST(Json, KeepsMemberOrderAndLines) {
     EXPECT_EQ(v->find("m")->text, "-1.5e3");
     EXPECT_EQ(v->find("a")->items[0].type, json::Value::Type::Bool);
     EXPECT_EQ(v->find("missing"), nullptr);
-}
-
-TEST(Json, QuotedTextReadsBackUnchanged) {
-    std::mt19937 rng(12);
-    const std::string pieces[] = {"\"", "\\", "\n", "\r", "\t", "\x01", "\x1F", "\x7F",
-                                  "'",  "中", "文", "😀",  "a",  " ",    "/",    "\\u0000"};
-    for (int i = 0; i < 500; ++i) {
-        std::string text;
-        const int n = static_cast<int>(rng() % 12);
-        for (int k = 0; k < n; ++k) text += pieces[rng() % std::size(pieces)];
-        json::ParseError error;
-        const auto v = json::Parse(json::Quote(text), &error);
-        ASSERT_TRUE(v) << json::Quote(text) << ": " << error.message;
-        EXPECT_EQ(v->text, text);
-    }
-    // Chinese stays readable in the file.
-    EXPECT_EQ(json::Quote("投影机"), "\"投影机\"");
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 // once, and the file reads back byte for byte. (That the port reports every byte it writes and
 // reads is shown by the log of a whole transfer in unit_test.cpp.)
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <atomic>
 #include <filesystem>
@@ -107,18 +106,6 @@ TEST(TrafficLog, ARemovedListenerIsNeverCalledAgain) {
     log.onTraffic(TrafficDirection::ToUnit, &byte, 1);
     log.flush();
     EXPECT_EQ(calls.load(), after);
-}
-
-TEST(TrafficLog, AFileThatCannotBeOpenedIsReported) {
-    TrafficLog log;
-    test::TempDir dir;
-    ASSERT_EQ(mkfifo(dir.file("fifo").c_str(), 0600), 0);
-    for (const std::string& path : {std::string("/nonexistent-dir/traffic.log"), dir.file("fifo"),
-                                    dir.path(), std::string("/dev/zero")}) {
-        std::string error;
-        EXPECT_FALSE(log.openFile(path, &error)) << path;
-        EXPECT_FALSE(error.empty());
-    }
 }
 
 // A flood of traffic fills three files of the given size at the most, the newest whole.

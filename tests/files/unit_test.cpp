@@ -66,28 +66,6 @@ class UnitTest : public ::testing::Test {
     sim::UnitSimulator unit;
 };
 
-TEST_F(UnitTest, CompareAfterAWriteShowsNoDifferenceThenExactlyTheChangedCode) {
-    const Outcome write = run({"write-config"});
-    ASSERT_EQ(write.status, 0) << write.err;
-
-    const Outcome same = run({"compare"});
-    EXPECT_EQ(same.status, 0) << same.err;
-    EXPECT_EQ(same.out, std::string(texts::kCompareEqual) + "\n");
-    EXPECT_EQ(same.err, "");
-
-    test::RawExec(db.path, "update SPTxCode set Code = 'FF AA EE EE 00' where ID = 22;");
-    const Outcome changed = run({"compare"});
-    EXPECT_EQ(changed.status, 1);
-    EXPECT_EQ(
-        changed.out,
-        "单元中的配置与数据库不一致，共 1 处：\n"
-        "串口通道 3（串口3，电动幕布）发码 2「PowerOff」：单元中为 FF AA EE EE EE，数据库中为 "
-        "FF AA EE EE 00\n");
-    EXPECT_EQ(changed.err, "");
-    // The unit was only read: its image is still the written one.
-    EXPECT_EQ(unit.receivedLines().back(), "ReadConfig");
-}
-
 TEST_F(UnitTest, AUnitThatDoesNotAnswerIsReportedAndTheReceiverRunsAgain) {
     test::RecordingNotifier notifier;
     UnitSession session(notifier);
