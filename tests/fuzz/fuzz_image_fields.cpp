@@ -5,6 +5,8 @@
 // Byte 0 chooses the parser: a send code (SplitHexCode), a serial line's settings
 // (ParseLineSettings) or an address (ParseIPv4); byte 1 the slot, channel or address field; the
 // rest is the text.
+#include <charconv>
+
 #include "common/notifier.h"
 #include "config/config_image.h"
 #include "config/config_texts.h"
@@ -31,22 +33,10 @@ class Messages : public Notifier {
 };
 
 // Digits of the base from the first character on; the value saturates at 32 bits.
-std::uint32_t ModelNumber(std::string_view text, unsigned base) {
+std::uint32_t ModelNumber(std::string_view text, int base) {
     std::uint64_t v = 0;
-    for (char c : text) {
-        unsigned d;
-        if (c >= '0' && c <= '9')
-            d = static_cast<unsigned>(c - '0');
-        else if (c >= 'a' && c <= 'z')
-            d = static_cast<unsigned>(c - 'a' + 10);
-        else if (c >= 'A' && c <= 'Z')
-            d = static_cast<unsigned>(c - 'A' + 10);
-        else
-            break;
-        if (d >= base) break;
-        v = v * base + d;
-        if (v > 0xFFFFFFFFu) return 0xFFFFFFFFu;
-    }
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), v, base);
+    if (error == std::errc::result_out_of_range || v > 0xFFFFFFFFu) return 0xFFFFFFFFu;
     return static_cast<std::uint32_t>(v);
 }
 
