@@ -2,6 +2,7 @@
 // unit on a pseudo-terminal, one case per way the unit can answer.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <thread>
 
 #include "config/config_image.h"
@@ -211,6 +212,23 @@ TEST_F(TransferTest, WithThePortClosedOnlyThePortMessageAppears) {
     EXPECT_TRUE(progress.events().empty());
     EXPECT_TRUE(unit.receivedLines().empty());
     EXPECT_EQ(receiver.pauseCount(), 0);
+}
+
+// A missing database stops both transfers before a word reaches the unit, and no empty one is
+// made in its place.
+TEST_F(TransferTest, AnUnreadableDatabaseSendsNothing) {
+    const std::string missing = db.path;
+    std::filesystem::remove(missing);
+    EXPECT_FALSE(WriteConfiguration(link, missing, notifier, progress));
+    EXPECT_EQ(notifier.headlines(),
+              (Strings{"sqlite3_open for config error!!!", "提取数据失败！"}));
+    notifier.clear();
+    EXPECT_FALSE(WriteCards(link, missing, notifier, progress));
+    EXPECT_EQ(notifier.headlines(), (Strings{"sqlite3_open for config error!!!"}));
+    EXPECT_TRUE(progress.events().empty());
+    EXPECT_TRUE(unit.receivedLines().empty());
+    EXPECT_FALSE(std::filesystem::exists(missing));
+    expectReceiverRuns();
 }
 
 TEST_F(TransferTest, CardsAreWrittenAndVerified) {
