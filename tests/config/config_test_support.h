@@ -83,25 +83,13 @@ class SuppliedDb {
     bool created = false;
 };
 
-class RecordingProgress : public Progress {
+class RecordingProgress : public Progress, public EventLog {
   public:
     void setRange(int low, int high) override {
         add("range " + std::to_string(low) + ".." + std::to_string(high));
     }
     void setPosition(int position) override { add("position " + std::to_string(position)); }
     void setStepText(const std::string& text) override { add("text " + text); }
-    std::vector<std::string> events() const {
-        std::lock_guard lock(mutex_);
-        return events_;
-    }
-
-  private:
-    void add(std::string e) {
-        std::lock_guard lock(mutex_);
-        events_.push_back(std::move(e));
-    }
-    mutable std::mutex mutex_;
-    std::vector<std::string> events_;
 };
 
 }  // namespace ketrel::test

@@ -6,11 +6,12 @@
 
 #include "common/pc_actions.h"
 #include "link/info_lines.h"
+#include "test_support.h"
 
 namespace ketrel::test {
 
 // Records each action and information line as the dry-run output would print it.
-class RecordingActions : public PcActions, public FrameSink {
+class RecordingActions : public PcActions, public FrameSink, public EventLog {
   public:
     void pressKey(PcKey key) override { add(std::string("key ") + PcKeyName(key)); }
     void shutdown() override { add("shutdown"); }
@@ -20,22 +21,6 @@ class RecordingActions : public PcActions, public FrameSink {
     void infoLine(const std::string& key, const std::string& value) override {
         add("info " + key + "=" + value);
     }
-    std::vector<std::string> events() const {
-        std::lock_guard lock(mutex_);
-        return events_;
-    }
-    std::size_t count() const {
-        std::lock_guard lock(mutex_);
-        return events_.size();
-    }
-
-  private:
-    void add(std::string e) {
-        std::lock_guard lock(mutex_);
-        events_.push_back(std::move(e));
-    }
-    mutable std::mutex mutex_;
-    std::vector<std::string> events_;
 };
 
 }  // namespace ketrel::test

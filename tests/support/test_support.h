@@ -55,6 +55,29 @@ class RecordingNotifier : public Notifier {
     std::vector<Message> messages_;
 };
 
+// The events a recorder was told of, in order; another thread may add to them while a test reads.
+class EventLog {
+  public:
+    std::vector<std::string> events() const {
+        std::lock_guard lock(mutex_);
+        return events_;
+    }
+    std::size_t count() const {
+        std::lock_guard lock(mutex_);
+        return events_.size();
+    }
+
+  protected:
+    void add(std::string e) {
+        std::lock_guard lock(mutex_);
+        events_.push_back(std::move(e));
+    }
+
+  private:
+    mutable std::mutex mutex_;
+    std::vector<std::string> events_;
+};
+
 // A fresh directory removed when the test ends.
 class TempDir {
   public:

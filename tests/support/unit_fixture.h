@@ -14,23 +14,11 @@
 namespace ketrel::test {
 
 // What the status bar would show of the port.
-class RecordingStatus : public PortStatusView {
+class RecordingStatus : public PortStatusView, public EventLog {
   public:
     void showPortOpen(const std::string& name) override { add("open " + name); }
     void showPortFailed() override { add("failed"); }
     void showPortClosed() override { add("closed"); }
-    std::vector<std::string> events() const {
-        std::lock_guard lock(mutex_);
-        return events_;
-    }
-
-  private:
-    void add(std::string e) {
-        std::lock_guard lock(mutex_);
-        events_.push_back(std::move(e));
-    }
-    mutable std::mutex mutex_;
-    std::vector<std::string> events_;
 };
 
 // The program's link as it runs it (port, receive thread, frame dispatch, PC actions) against the
