@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
-
 #include "app_test_support.h"
 #include "platform/autostart.h"
 #include "platform/first_run.h"
@@ -11,20 +9,13 @@ namespace {
 
 using test::UserDirs;
 
-void WriteFile(const std::string& path, const std::string& text) {
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    std::ofstream(path, std::ios::binary) << text;
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using test::ReadFile;
+using test::WriteFile;
 
 TEST(DesktopExec, EveryPathComesBackFromItsExecValue) {
     for (const std::string path :
          {"/usr/bin/ketrel", "/home/a b/Ketrel 4/ketrel", "/opt/q\"uote/$HOME/`x`/back\\slash",
-          "/opt/100%/ketrel", "/opt/tab\there/k", "/opt/semi;colon&amp(1)"}) {
+          "/opt/100%/ketrel", "/opt/100% sure/k", "/opt/tab\there/k", "/opt/semi;colon&amp(1)"}) {
         const std::string exec = DesktopExecValue(path);
         ASSERT_FALSE(exec.empty()) << path;
         EXPECT_EQ(exec.find('\t'), std::string::npos) << "control characters must be escaped";
@@ -43,6 +34,7 @@ TEST(DesktopExec, ReadsTheProgramOfAValue) {
         {"/opt/ketrel --dir /x", ""},  // more than the program
         {"\"/opt/ketrel", ""},         // unterminated quote
         {"/opt/100%%/k", "/opt/100%/k"},
+        {"/opt/ketrel %%", ""},  // a literal percent sign is an argument too
         {"", ""},
     };
     for (const auto& c : cases) EXPECT_EQ(DesktopExecProgram(c.value), c.program) << c.value;

@@ -97,6 +97,7 @@ class CardPageTest : public ::testing::Test {
     // The list as shown, one "number|enter|leave" per row.
     Strings listed() const {
         Strings out;
+        EXPECT_TRUE(page->cardList()->updatesEnabled()) << "a list that never repaints";
         for (int i = 0; i < page->cardList()->topLevelItemCount(); ++i) {
             const QTreeWidgetItem* item = page->cardList()->topLevelItem(i);
             out.push_back(

@@ -62,9 +62,10 @@ struct Outcome {
 };
 
 inline Outcome RunCli(const std::string& dir, const std::string& port,
-                      const std::string& subcommand, std::vector<std::string> args = {}) {
+                      const std::string& subcommand, std::vector<std::string> args = {},
+                      const std::string& log = {}) {
     const cli::GlobalOptions options{
-        .dir = dir, .port = port, .log = {}, .subcommand = subcommand, .args = std::move(args)};
+        .dir = dir, .port = port, .log = log, .subcommand = subcommand, .args = std::move(args)};
     std::ostringstream out, err;
     const int status = cli::Run(options, out, err);
     return {status, out.str(), err.str()};

@@ -2,9 +2,6 @@
 // a file with a bad value changes nothing and says where the value is.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
-
 #include "config/config_file.h"
 #include "config/config_file_texts.h"
 #include "config_test_support.h"
@@ -16,10 +13,7 @@ namespace {
 using test::RawExec;
 using test::ReadFile;
 using test::TableDump;
-
-void WriteFile(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
+using test::WriteFile;
 
 // Values the supplied database does not hold: text the quoting must survive, non-ASCII text,
 // cards in an order that is not sorted.

@@ -3,22 +3,15 @@
 #include <sqlite3.h>
 
 #include <cstdint>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "link/block_frame.h"
 #include "link/traffic_log.h"
+#include "test_support.h"
 
 namespace ketrel::test {
-
-inline std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
 
 // Every row of a table in table order, each cell with its storage type, one line per row.
 inline std::string TableDump(const std::string& path, const std::string& table) {

@@ -53,8 +53,9 @@ TEST(Json, RefusesBrokenDocumentsAndSaysWhere) {
         {"", 1, 1},                               // nothing at all
         {"[\"unterminated", 1, 15},
         {std::string("[1]\0x", 5), 1, 4},  // a byte 0 after the document
-        {"\"\\uDC00\\x\"", 1, 8},          // a lone surrogate, then another fault
+        {"\"\\uDFFF\\x\"", 1, 8},          // a lone surrogate, then another fault
         {"\"\\uD83D\\u12\"", 1, 10},       // a cut low half
+        {"[\"a\" \\uDC00\"]", 1, 6},       // an escape outside any text
     };
     for (const Case& c : cases) {
         json::ParseError error;

@@ -2,9 +2,6 @@
 // line as a user runs them.
 #include <gtest/gtest.h>
 
-#include <sstream>
-
-#include "cli/cli.h"
 #include "common/texts.h"
 #include "config/config_compare.h"
 #include "config/config_file_texts.h"
@@ -18,11 +15,7 @@
 namespace ketrel {
 namespace {
 
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-};
+using test::Outcome;
 
 // A traffic log file read back: each record sent to the unit, and all that came from it.
 std::pair<std::vector<std::string>, std::string> Traffic(const std::string& path) {
@@ -46,20 +39,9 @@ class UnitTest : public ::testing::Test {
         ASSERT_TRUE(unit.start(&error)) << error;
     }
 
-    Outcome run(const std::vector<std::string>& words) {
-        std::vector<std::string> argv = {"ketrel", "--dir", db.dir.path(), "--port",
-                                         unit.portPath()};
-        argv.insert(argv.end(), words.begin(), words.end());
-        std::vector<char*> raw;
-        for (auto& a : argv) raw.push_back(a.data());
-        cli::GlobalOptions options;
-        std::string error;
-        if (!cli::ParseGlobal(static_cast<int>(raw.size()), raw.data(), options, &error)) {
-            return {cli::kExitUsage, "", error};
-        }
-        std::ostringstream out, err;
-        const int status = cli::Run(options, out, err);
-        return {status, out.str(), err.str()};
+    Outcome run(const std::string& subcommand, std::vector<std::string> args = {},
+                const std::string& log = {}) {
+        return test::RunCli(db.dir.path(), unit.portPath(), subcommand, std::move(args), log);
     }
 
     test::SuppliedDb db;
@@ -87,14 +69,14 @@ TEST_F(UnitTest, AUnitThatDoesNotAnswerIsReportedAndTheReceiverRunsAgain) {
 
     // From the command line: the same text on standard error, and a failure status.
     unit.setFaults(silent);
-    const Outcome cli = run({"compare"});
+    const Outcome cli = run("compare");
     EXPECT_EQ(cli.status, 1);
     EXPECT_EQ(cli.err, std::string(texts::kCompareNoAnswer) + "\n");
 }
 
 TEST_F(UnitTest, TheLogOfAWriteConfigHoldsTheEightBlockFramesByteForByte) {
     const std::string logPath = db.dir.file("traffic.log");
-    const Outcome write = run({"--log", logPath, "write-config"});
+    const Outcome write = run("write-config", {}, logPath);
     ASSERT_EQ(write.status, 0) << write.err;
     EXPECT_EQ(SerialPort::DefaultTrafficObserver(), nullptr);
 
@@ -119,7 +101,7 @@ TEST_F(UnitTest, TheLogOfAWriteConfigHoldsTheEightBlockFramesByteForByte) {
     EXPECT_EQ(received, expected);
 
     // Any other subcommand logs too, appended to the same file under a header of its own.
-    ASSERT_EQ(run({"--log", logPath, "info", "--seconds", "0.3"}).status, 0);
+    ASSERT_EQ(run("info", {"--seconds", "0.3"}, logPath).status, 0);
     EXPECT_NE(test::ReadFile(logPath).find("# ketrel traffic log", 1), std::string::npos);
     EXPECT_EQ(Traffic(logPath).first.back(), "GetInfo\r\n");
 }

@@ -5,6 +5,7 @@
 #include "link/frame_dispatch.h"
 #include "link/info_lines.h"
 #include "platform/app_state.h"
+#include "platform/text_util.h"
 #include "recording_actions.h"
 #include "unitsim/unit_simulator.h"
 
@@ -152,6 +153,17 @@ TEST_F(DispatchTest, InvalidUtf8FromTheUnitReachesTheSinkAsValidText) {
     put(0, "Model=\xff\xfeX");
     pass();
     EXPECT_EQ(rec.events(), Events{"info Model=\xEF\xBF\xBD\xEF\xBF\xBDX"});
+    // Each byte of a malformed form becomes one U+FFFD; C1 controls are escaped on a terminal.
+    const std::string r = "\xEF\xBF\xBD";
+    for (const auto& [bytes, sane] : std::vector<std::pair<std::string, std::string>>{
+             {"\xE4\xB8\xAD\xF0\x9F\x98\x80", "\xE4\xB8\xAD\xF0\x9F\x98\x80"},
+             {"\xC1\xBF", r + r},                  // overlong
+             {"\xED\xA0\x80", r + r + r},          // a surrogate
+             {"\xF4\x90\x80\x80", r + r + r + r},  // past U+10FFFF
+             {"\xE4\xB8", r + r}}) {               // cut short
+        EXPECT_EQ(SanitizeUtf8(bytes), sane) << testing::PrintToString(bytes);
+    }
+    EXPECT_EQ(TerminalText("\xC2\x80\xC2\x9F\xC2\xA0"), "\\u0080\\u009f\xC2\xA0");
 }
 
 TEST(InfoLines, OnlyKnownKeysWithOneEqualsReachTheSink) {

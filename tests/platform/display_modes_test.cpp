@@ -4,6 +4,7 @@
 
 #include "platform/desktop_actions.h"
 #include "platform/display_modes.h"
+#include "platform/kscreen_displays.h"
 
 namespace ketrel {
 namespace {
@@ -196,6 +197,19 @@ TEST(DisplayModesWithAFakeServer, TheFirstTwoDisplaysGetWidthBy720) {
         } else {
             EXPECT_NE(err.str().find(c.said), std::string::npos) << c.name << ": " << err.str();
         }
+    }
+}
+
+// KDE's tool failing, or not there at all, is a failure with its reason, never a desktop.
+TEST(KscreenDisplays, AToolThatFailsOrIsMissingIsAFailure) {
+    for (const auto& [tool, why] : {std::pair{"/bin/false", "/bin/false failed: "},
+                                    {"/nonexistent/kscreen-doctor",
+                                     "/nonexistent/kscreen-doctor cannot be started (No "
+                                     "such file or directory; it comes with libkf5screen-bin)"}}) {
+        monitors::Desktop desktop;
+        std::string error;
+        EXPECT_FALSE(KscreenDisplays({}, tool).read(desktop, error)) << tool;
+        EXPECT_EQ(error, why);
     }
 }
 

@@ -1,5 +1,6 @@
 #include <X11/XF86keysym.h>
 #include <X11/keysym.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <linux/input.h>
 #include <unistd.h>
@@ -165,6 +166,8 @@ TEST(UinputKeys, EachKeyIsAPressReportAndAReleaseReport) {
                                                         {EV_SYN, SYN_REPORT, 0}}))
             << PcKeyName(key);
     }
+    UinputKeyInjector refused(::open("/dev/null", O_RDONLY));
+    EXPECT_FALSE(refused.pressAndRelease(PcKey::Space)) << "a refused write is a failure";
 }
 
 }  // namespace

@@ -111,6 +111,10 @@ TEST_F(LauncherTest, EachPathStartsExactlyOneProgramOrNone) {
         EXPECT_EQ(err.str().empty(), said.empty()) << err.str();
         EXPECT_NE(err.str().find(said), std::string::npos) << err.str();
     }
+    // No opener: the program's own failure comes back, and nothing counts as started.
+    setenv("PATH", "/nonexistent", 1);
+    EXPECT_EQ(launcher.open((dir / "scan.pdf").string()).pid, -1);
+    EXPECT_NE(err.str().find("cannot start " + (dir / "scan.pdf").string()), std::string::npos);
 }
 
 }  // namespace

@@ -60,6 +60,7 @@ class KeyCodeTest : public EditorFixture {
 TEST_F(KeyCodeTest, EveryChoiceRewritesTheWholeRowAndNoneKeepsTheCodeDigit) {
     RawExec(db.path, "update KeyCode set Code1 = '23', Code2 = '0x31', Code4 = '7C' where Id = 2");
     auto editor = Edit(2);
+    EXPECT_TRUE(editor->numberField()->isReadOnly() && editor->nameField()->isReadOnly());
     struct Step {
         const char* what;
         bool channel;

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -9,6 +10,7 @@
 #include <QTest>
 #include <QToolButton>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -298,6 +300,18 @@ TEST_F(OptionDialogTest, ChosenCameraProgramIsUsedAndRemembered) {
     dialog->choosePathButton()->click();
     ASSERT_EQ(notifier.texts(), std::vector<std::string>{"写入INI文件失败！"});
     EXPECT_EQ(state.OpenAppPath(), "/usr/local/bin/camera");
+}
+
+TEST(ProgramChooser, ListsFoldersProgramsAndExeFilesOnly) {
+    TempDir dir;
+    for (const char* name : {"camera.sh", "viewer.EXE", "notes.txt"}) std::ofstream{dir.file(name)};
+    std::filesystem::permissions(dir.file("camera.sh"), std::filesystem::perms::owner_exec,
+                                 std::filesystem::perm_options::add);
+    for (const auto& [name, listed] :
+         {std::pair{"", true}, {"camera.sh", true}, {"viewer.EXE", true}, {"notes.txt", false}}) {
+        const QFileInfo info(QString::fromStdString(dir.file(name)));
+        EXPECT_EQ(FileDialogProgramPrompter::ListedAsProgram(info), listed) << name;
+    }
 }
 
 }  // namespace

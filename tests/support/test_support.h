@@ -3,7 +3,9 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -12,6 +14,17 @@
 #include "common/notifier.h"
 
 namespace ketrel::test {
+
+inline std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Writes the whole file, making its folder first.
+inline void WriteFile(const std::string& path, const std::string& text) {
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    std::ofstream(path, std::ios::binary) << text;
+}
 
 // Records every message instead of showing it; confirmations answer what the test set.
 class RecordingNotifier : public Notifier {
