@@ -16,8 +16,8 @@ namespace {
 
 using namespace std::chrono_literals;
 using projector::test::ExecSql;
-using projector::test::ReadBytes;
-using projector::test::WriteBytes;
+using projector::test::ReadFile;
+using projector::test::WriteFile;
 using test::Child;
 
 struct Outcome {
@@ -46,11 +46,11 @@ class Cli : public ::testing::Test {
     }
     // A command that must refuse: its status, its words, and CONFIG as it was.
     void expectRefused(const std::vector<std::string>& args, const std::string& words) {
-        const std::string before = ReadBytes(config);
+        const std::string before = ReadFile(config);
         const Outcome o = run(args);
         EXPECT_EQ(o.status, 1) << o.out;
         EXPECT_NE(o.out.find(words), std::string::npos) << o.out;
-        EXPECT_EQ(ReadBytes(config), before) << "CONFIG was changed";
+        EXPECT_EQ(ReadFile(config), before) << "CONFIG was changed";
     }
 
     test::TempDir dir;
@@ -123,7 +123,7 @@ TEST_F(Cli, CraftedDatabases) {
         ExecSql(config, *r.sql);
         std::filesystem::remove(dir.file("log"));
         expectRefused(r.args, r.words);
-        EXPECT_EQ(ReadBytes(dir.file("log")).find(" TX "), std::string::npos) << "a line was sent";
+        EXPECT_EQ(ReadFile(dir.file("log")).find(" TX "), std::string::npos) << "a line was sent";
     }
 }
 
@@ -131,11 +131,11 @@ TEST_F(Cli, CraftedDatabases) {
 // spellings, or target a database with triggers.
 TEST_F(Cli, CraftedImports) {
     const std::string big = dir.file("big.json"), fifo = dir.file("fifo.json");
-    WriteBytes(big, std::string((16u << 20) + 1, ' '));
+    WriteFile(big, std::string((16u << 20) + 1, ' '));
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     std::string members = "{\"format\": \"ketrel-config\"";
     for (int i = 0; i < 300000; ++i) members += ",\"m" + std::to_string(i) + "\": 1";
-    WriteBytes(dir.file("members.json"), members + ",\"m7\": 1}");
+    WriteFile(dir.file("members.json"), members + ",\"m7\": 1}");
     const std::string cards = dir.file("cards.json");
     ExecSql(config, "insert into Card values('123', 1, 2); insert into Card values('0123', 1, 2);");
     ASSERT_EQ(run({"export", cards}).status, 0);
@@ -165,17 +165,17 @@ TEST_F(Cli, CraftedImports) {
 // over a FIFO, a directory or the database in use; "-" is standard output.
 TEST_F(Cli, OutputPaths) {
     const std::string shared = dir.file("shared.json"), link = dir.file("link.json");
-    WriteBytes(shared, "old");
+    WriteFile(shared, "old");
     ASSERT_EQ(symlink(shared.c_str(), link.c_str()), 0);
     Outcome o = run({"export", link});
     EXPECT_EQ(o.status, 0) << o.out;
-    EXPECT_EQ(ReadBytes(shared).rfind("{", 0), 0u) << "the file the link names gets the export";
+    EXPECT_EQ(ReadFile(shared).rfind("{", 0), 0u) << "the file the link names gets the export";
     struct stat st {};
     EXPECT_TRUE(lstat(link.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) << "the link stays a link";
 
     o = run({"export", "-"});
     EXPECT_EQ(o.status, 0);
-    EXPECT_EQ(o.out, ReadBytes(shared));
+    EXPECT_EQ(o.out, ReadFile(shared));
 
     const std::string fifo = dir.file("fifo");
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
@@ -202,8 +202,8 @@ TEST_F(Cli, OutputPaths) {
 TEST_F(Cli, TheUnitsTextOnTheTerminal) {
     Child linked{{UNITSIM_EXE, "--baud", "0", "--link", dir.file("unit")}};
     ASSERT_FALSE(linked.readLine().empty());
-    WriteBytes(dir.file("config.ini"),
-               "\xEF\xBB\xBF[Setup]\r\nPortName=" + dir.file("unit") + "\r\n");
+    WriteFile(dir.file("config.ini"),
+              "\xEF\xBB\xBF[Setup]\r\nPortName=" + dir.file("unit") + "\r\n");
     Child info(argv({"info", "--seconds", "1"}));
     // The unit's own text must come after the program asked, or the open's purge takes it: a
     // fixed wait lost that race to a slow (sanitized) start.

@@ -19,8 +19,8 @@ using ketrel::test::RecordingNotifier;
 using test::ExecSql;
 using test::FixturePath;
 using test::QueryRows;
-using test::ReadBytes;
-using test::WriteBytes;
+using test::ReadFile;
+using test::WriteFile;
 using Texts = std::vector<std::string>;
 
 constexpr int kChannel = 1;
@@ -44,7 +44,7 @@ Texts Snapshot(const std::string& path) {
 class ProjectorImportTest : public ::testing::TestWithParam<const char*> {
   protected:
     void SetUp() override {
-        WriteBytes(devices_, ReadBytes(FixturePath(GetParam())));
+        WriteFile(devices_, ReadFile(FixturePath(GetParam())));
         MakeConfig(config_);
     }
 

@@ -15,8 +15,8 @@ namespace ketrel::projector {
 namespace {
 
 using test::FixturePath;
-using test::ReadBytes;
-using test::WriteBytes;
+using test::ReadFile;
+using test::WriteFile;
 
 const std::string kAlphaX2Hdmi = "BE EF 03 06 00 0E D2 01 00 00 20 03 00";
 
@@ -38,9 +38,9 @@ class LibraryReaderTest : public ::testing::TestWithParam<ReaderKind> {
   protected:
     void SetUp() override {
         path_ = dir_.file("DEVICES");
-        original_ = ReadBytes(FixturePath(GetParam().fixture));
+        original_ = ReadFile(FixturePath(GetParam().fixture));
         ASSERT_FALSE(original_.empty());
-        WriteBytes(path_, original_);
+        WriteFile(path_, original_);
         reader_ = GetParam().make(path_);
     }
 
@@ -113,19 +113,19 @@ TEST_P(LibraryReaderTest, UnusableFilesFailToConnect) {
     for (auto& c : noise) c = static_cast<char>(random());
     const std::vector<std::pair<std::string, std::function<void()>>> cases = {
         {"missing", [&] { std::filesystem::remove(path_); }},
-        {"empty", [&] { WriteBytes(path_, ""); }},
-        {"random bytes", [&] { WriteBytes(path_, noise); }},
+        {"empty", [&] { WriteFile(path_, ""); }},
+        {"random bytes", [&] { WriteFile(path_, noise); }},
         {"a directory",
          [&] {
              std::filesystem::remove(path_);
              std::filesystem::create_directory(path_);
          }},
-        {"only the header", [&] { WriteBytes(path_, original_.substr(0, 20)); }},
-        {"text", [&] { WriteBytes(path_, "Standard Jet DB\n"); }},
+        {"only the header", [&] { WriteFile(path_, original_.substr(0, 20)); }},
+        {"text", [&] { WriteFile(path_, "Standard Jet DB\n"); }},
     };
     for (const auto& [what, damage] : cases) {
         std::filesystem::remove_all(path_);
-        WriteBytes(path_, original_);
+        WriteFile(path_, original_);
         damage();
         EXPECT_EQ(reader_->Brands().status, LibraryStatus::ConnectFailed) << what;
         EXPECT_EQ(reader_->DevicesOfBrand("Alpha").status, LibraryStatus::ConnectFailed) << what;
@@ -185,13 +185,13 @@ TEST_F(SqliteShapeTest, MissingTablesAndColumnsFailToOpen) {
 TEST(AccessReader, AMissingTableFailsToOpen) {
     ketrel::test::TempDir dir;
     const std::string path = dir.file("DEVICES");
-    std::string bytes = ReadBytes(FixturePath("DEVICES.mdb"));
+    std::string bytes = ReadFile(FixturePath("DEVICES.mdb"));
     // The catalog stores the name "Device" in UTF-16; one letter changed hides the table.
     const std::string name("D\0e\0v\0i\0c\0e\0", 12);
     const auto at = bytes.find(name);
     ASSERT_NE(at, std::string::npos);
     bytes[at + 10] = 'f';
-    WriteBytes(path, bytes);
+    WriteFile(path, bytes);
     const auto reader = MakeJetDeviceReader(path);
     EXPECT_TRUE(reader->Brands().ok());
     EXPECT_EQ(reader->DevicesOfBrand("Alpha").status, LibraryStatus::OpenFailed);
@@ -200,11 +200,11 @@ TEST(AccessReader, AMissingTableFailsToOpen) {
 TEST(AccessReader, AFileThatFaultsTheReadingLibraryFailsToConnect) {
     ketrel::test::TempDir dir;
     const std::string path = dir.file("DEVICES");
-    std::string bytes = ReadBytes(FixturePath("DEVICES.mdb"));
+    std::string bytes = ReadFile(FixturePath("DEVICES.mdb"));
     // One byte of the system catalog's table definition page, which makes libmdb 1.0 read out
     // of bounds and fault.
     bytes[8247] = '\xff';
-    WriteBytes(path, bytes);
+    WriteFile(path, bytes);
     EXPECT_EQ(MakeJetDeviceReader(path)->Brands().status, LibraryStatus::ConnectFailed);
     EXPECT_EQ(MakeDeviceLibrary(path)->DeviceOf("Alpha", "X1").status,
               LibraryStatus::ConnectFailed);

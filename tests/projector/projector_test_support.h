@@ -3,11 +3,11 @@
 #include <sqlite3.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "test_support.h"
 
 namespace ketrel::projector::test {
 
@@ -15,15 +15,8 @@ inline std::string FixturePath(const std::string& name) {
     return std::string(KETREL_PROJECTOR_TEST_DATA) + "/" + name;
 }
 
-inline std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-inline void WriteBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
+using ketrel::test::ReadFile;
+using ketrel::test::WriteFile;
 
 // Runs SQL on a database file (creating it); throws with SQLite's message on a failure.
 inline void ExecSql(const std::string& path, const std::string& sql) {

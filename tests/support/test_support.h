@@ -22,7 +22,8 @@ inline std::string ReadFile(const std::string& path) {
 
 // Writes the whole file, making its folder first.
 inline void WriteFile(const std::string& path, const std::string& text) {
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    const auto folder = std::filesystem::path(path).parent_path();
+    if (!folder.empty()) std::filesystem::create_directories(folder);
     std::ofstream(path, std::ios::binary) << text;
 }
 
